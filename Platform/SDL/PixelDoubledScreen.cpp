@@ -48,12 +48,14 @@ void EndScreenUpdates()
 
 void CopyDoubledPixels(Bitmap *dest, Bitmap *src)
 {
-	if (2 * src->width > dest->width || 2 * src->height > dest->height) return;
-	for (int y = 0; y < src->height; y++) {
+	// held in locals: the stores could otherwise alias the records
+	int width = src->width, height = src->height;
+	if (2 * width > dest->width || 2 * height > dest->height) return;
+	for (int y = 0; y < height; y++) {
 		const Pixel *in = BitmapRowPointer(src, y);
 		uint8_t *out0 = (uint8_t *)BitmapRowPointer(dest, 2 * y);
 		uint8_t *out1 = (uint8_t *)BitmapRowPointer(dest, 2 * y + 1);
-		for (int x = 0; x < src->width; x++) {
+		for (int x = 0; x < width; x++) {
 			uint64_t pair = (uint64_t)in[x] * 0x100000001u;
 			// memcpy: one 64-bit store each, at any pitch, without aliasing
 			// the surface's 32-bit pixels through a 64-bit pointer
