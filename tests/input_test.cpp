@@ -89,12 +89,6 @@ TEST_F(Input, KeysWithoutAButtonAreIgnored)
 	EXPECT_EQ(GetButtonState(), 0u);
 }
 
-TEST_F(Input, EmptyQueueIsNoQuit)
-{
-	EXPECT_TRUE(HandleInput());
-	EXPECT_TRUE(HandleInput());
-}
-
 TEST_F(Input, OtherEventsAreDrainedWithoutQuitting)
 {
 	Push(SDL_KEYDOWN);
