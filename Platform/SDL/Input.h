@@ -1,0 +1,27 @@
+// Events and keys: pumping SDL's event queue, and the keyboard as one 32-bit
+// button state built afresh from SDL's key snapshot on every call. Needs SDL
+// video initialised, on the thread that did it.
+#pragma once
+#include <cstdint>
+
+// The bits of the button state; bits without a key stay 0. Escape is the top
+// bit, so a state read as signed is negative while Escape is held.
+enum : uint32_t
+{
+	LeftButton = 0x1,      // left arrow
+	RightButton = 0x2,     // right arrow
+	UpButton = 0x4,        // up arrow
+	DownButton = 0x8,      // down arrow
+	Fire1Button = 0x10,    // Z
+	Fire2Button = 0x20,    // X
+	Fire3Button = 0x40,    // Y
+	Fire4Button = 0x80,    // left Shift
+	ReturnButton = 0x10000000,
+	SpaceButton = 0x20000000,
+	EscapeButton = 0x80000000,
+};
+
+// Drains the event queue, discarding everything but a quit event, which
+// ends the call with false; events behind it wait for the next call.
+[[nodiscard]] bool HandleInput();
+[[nodiscard]] uint32_t GetButtonState();

@@ -1,0 +1,31 @@
+// The program's entry: brings up SDL and the window, runs the game, shuts SDL
+// down. Where SDL has a start-up library (Windows, Mac OS) it defines main
+// and calls SDL_main; elsewhere SDL.h leaves main alone and ours forwards.
+#include <SDL.h>
+#include "Game/Main.h"
+#include "Platform/SDL/PixelDoubledScreen.h"
+
+static_assert((SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) == 0x100031,
+	"the flags SDL is started with");
+
+extern "C" int SDL_main(int argc, char **argv)
+{
+	(void)argc;
+	(void)argv;
+	// timer, audio, video; no handlers for fatal signals
+	if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) < 0) return 1;
+	if (!_InitializeScreen()) {
+		SDL_Quit();
+		return 1;
+	}
+	EntryPoint();
+	SDL_Quit();
+	return 0;
+}
+
+#ifndef main
+int main(int argc, char **argv)
+{
+	return SDL_main(argc, argv);
+}
+#endif
