@@ -1,6 +1,7 @@
 // The table of the game's resource set and the start-up check against it.
 #include "Platform/GameResources.h"
 #include <cstdio>
+#include <cstring>
 #include "Graphics/Bitmap.h"
 #include "Graphics/RLEBitmap.h"
 
@@ -45,22 +46,34 @@ static const ResourceBundleEntry *EntryForResource(ResourceBundle *chain, const 
 		for (uint32_t i = 0; i < b->numentries; i++)
 			if ((char *)b + entries[i].offset == data) return &entries[i];
 	}
-	return nullptr;
+	return true;
 }
 
-const GameResource *FindMissingGameResource(ResourceBundle *chain, char *problem, size_t problemsize)
+static bool IsBundleLoaded(ResourceBundle *chain, const char *name)
 {
+	for (ResourceBundle *b = chain; b; b = b->head.next)
+		if (strncmp(b->name, name, ResourceBundleNameSize) == 0) return true;
+	return false;
+}
+
+bool CheckGameResources(ResourceBundle *chain, char *problem, size_t problemsize)
+{
+	for (const char *bundle : GameBundleNames) {
+		if (IsBundleLoaded(chain, bundle)) continue;
+		snprintf(problem, problemsize, "the bundle file \"%s.laser\" is missing or is not a valid bundle", bundle);
+		return false;
+	}
 	for (size_t i = 0; i < NumberOfGameResources; i++) {
 		const GameResource *r = &GameResources[i];
 		const ResourceBundleEntry *e = EntryForResource(chain, r->name);
 		if (!e) {
 			snprintf(problem, problemsize, "\"%s\" is missing", r->name);
-			return r;
+			return false;
 		}
 		bool picture = r->type == 'B' || r->type == 'R';
 		if (picture ? e->type != (uint32_t)r->type : e->type == 'B' || e->type == 'R') {
 			snprintf(problem, problemsize, "\"%s\" is not of type '%c'", r->name, r->type);
-			return r;
+			return false;
 		}
 		if (r->type == 'R') {
 			RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(chain, r->name, nullptr);
@@ -68,9 +81,9 @@ const GameResource *FindMissingGameResource(ResourceBundle *chain, char *problem
 			while (frames[n]) n++;
 			if (n < r->pictures) {
 				snprintf(problem, problemsize, "\"%s\" has %d pictures, the game needs %d", r->name, n, r->pictures);
-				return r;
+				return false;
 			}
 		}
 	}
-	return nullptr;
+	return true;
 }

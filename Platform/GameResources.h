@@ -16,7 +16,8 @@ extern const char *const GameBundleNames[4];
 extern const GameResource GameResources[];
 extern const size_t NumberOfGameResources;
 
-// Checks the chain against the resource set. Returns null when everything is
-// there; otherwise the first resource that is missing, has the wrong type or
-// has too few pictures, with a line saying what is wrong in problem.
-const GameResource *FindMissingGameResource(ResourceBundle *chain, char *problem, size_t problemsize);
+// Checks the chain against the resource set: true when everything is there.
+// Otherwise problem receives one line naming the first bundle file that could
+// not be read, or the first entry that is missing, has the wrong type or has
+// too few pictures.
+[[nodiscard]] bool CheckGameResources(ResourceBundle *chain, char *problem, size_t problemsize);
