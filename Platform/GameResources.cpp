@@ -46,7 +46,7 @@ static const ResourceBundleEntry *EntryForResource(ResourceBundle *chain, const 
 		for (uint32_t i = 0; i < b->numentries; i++)
 			if ((char *)b + entries[i].offset == data) return &entries[i];
 	}
-	return true;
+	return nullptr;
 }
 
 static bool IsBundleLoaded(ResourceBundle *chain, const char *name)
