@@ -186,7 +186,7 @@ static bool LoadDamaged(const std::vector<uint8_t> &bytes)
 {
 	// an exactly sized copy so that ASan sees reads past the end
 	uint8_t *copy = (uint8_t *)malloc(bytes.size() ? bytes.size() : 1);
-	memcpy(copy, bytes.data(), bytes.size());
+	if (!bytes.empty()) memcpy(copy, bytes.data(), bytes.size());
 	size_t size = ResourceBundleMemorySize(copy, bytes.size());
 	free(copy);
 	if (size == 0) return false;
