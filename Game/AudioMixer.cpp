@@ -14,6 +14,7 @@ static bool IsAudioOpen()
 bool InitializeAudioMixer(AudioMixer *self, int dedicatedchannels, int freechannels)
 {
 	self->music = nullptr;
+	self->musicstream = nullptr;
 	InitHashTable(&self->sounds);
 	if (!(Mix_Init(MIX_INIT_OGG) & MIX_INIT_OGG)) return false;
 	if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512) != 0) return false;
@@ -23,12 +24,19 @@ bool InitializeAudioMixer(AudioMixer *self, int dedicatedchannels, int freechann
 	return true;
 }
 
+static void FreeMusic(AudioMixer *self)
+{
+	if (self->music) Mix_FreeMusic(self->music);
+	if (self->musicstream) SDL_FreeRW(self->musicstream);
+	self->music = nullptr;
+	self->musicstream = nullptr;
+}
+
 void CleanupAudioMixer(AudioMixer *self)
 {
 	FlushLoadedSounds(self);
 	CleanupHashTable(&self->sounds);
-	if (self->music) Mix_FreeMusic(self->music);
-	self->music = nullptr;
+	FreeMusic(self);
 	Mix_CloseAudio();
 	// No Mix_Quit: SDL_mixer 1.2 frees its decoder state twice when it is
 	// initialised again after one, and the decoders cost nothing to keep.
@@ -96,14 +104,12 @@ void PlaySoundInStereoOnChannel(AudioMixer *self, const char *filename, float le
 
 bool LoadMusic(AudioMixer *self, const char *filename)
 {
-	if (self->music) {
-		Mix_FreeMusic(self->music);
-		self->music = nullptr;
-	}
+	FreeMusic(self);
 	if (!IsAudioOpen()) return false;
-	SDL_RWops *stream = OpenResource(filename);
-	if (!stream) return false;
-	self->music = Mix_LoadMUS_RW(stream);
+	self->musicstream = OpenResource(filename);
+	if (!self->musicstream) return false;
+	self->music = Mix_LoadMUS_RW(self->musicstream);
+	if (!self->music) FreeMusic(self);
 	return self->music != nullptr;
 }
 

@@ -11,6 +11,7 @@
 struct AudioMixer
 {
 	Mix_Music *music;  // or null
+	SDL_RWops *musicstream;  // what music is decoded from; SDL_mixer 1.2 never frees it
 	HashTable sounds;  // resource name -> Mix_Chunk*
 };
 
