@@ -1,0 +1,89 @@
+// The table of the game's resource set and the start-up check against it.
+#include "Platform/GameResources.h"
+#include <cstdio>
+#include <cstring>
+#include "Graphics/Bitmap.h"
+#include "Graphics/RLEBitmap.h"
+
+const char *const GameBundleNames[4] = {"Graphics/Sprites", "Graphics/Title", "Graphics/Backgrounds/NightSky", "Sounds"};
+
+const GameResource GameResources[] = {
+	{"Graphics/Title/Title", 'B', 0},
+	{"Graphics/Backgrounds/NightSky/NightSky1", 'R', 1},
+	{"Graphics/Backgrounds/NightSky/NightSky2", 'R', 1},
+	{"Graphics/Backgrounds/NightSky/NightSky3", 'R', 1},
+	{"Graphics/Backgrounds/NightSky/NightSky4", 'R', 1},
+	{"Graphics/Sprites/OL", 'R', 24},
+	{"Graphics/Sprites/PlayerBullets2", 'R', 6},
+	{"Graphics/Sprites/PlayerBulletFlash", 'R', 4},
+	{"Graphics/Sprites/Bullets", 'R', 33},
+	{"Graphics/Sprites/Splat", 'R', 104},
+	{"Graphics/Sprites/Ectoplasm", 'R', 11},
+	{"Graphics/Sprites/Orb", 'R', 10},
+	{"Graphics/Sprites/Flame", 'R', 4},
+	{"Graphics/Sprites/Warning", 'R', 1},
+	{"Graphics/Sprites/Star", 'R', 2},
+	{"Sounds/bulletcontact", 'S', 0},
+	{"Sounds/dash", 'S', 0},
+	{"Sounds/enemybullet", 'S', 0},
+	{"Sounds/enemyexplode", 'S', 0},
+	{"Sounds/health", 'S', 0},
+	{"Sounds/zorvabullet", 'S', 0},
+	{"Sounds/pichun", 'S', 0},
+	{"Sounds/points", 'S', 0},
+	{"Sounds/oladventure", 'S', 0},
+};
+const size_t NumberOfGameResources = sizeof(GameResources) / sizeof(GameResources[0]);
+
+// The type of the entry behind a name, found the way lookups find it.
+static const ResourceBundleEntry *EntryForResource(ResourceBundle *chain, const char *name)
+{
+	size_t size;
+	void *data = DataForResourceWithName(chain, name, &size);
+	if (!data) return nullptr;
+	for (ResourceBundle *b = chain; b; b = b->head.next) {
+		ResourceBundleEntry *entries = ResourceBundleEntries(b);
+		for (uint32_t i = 0; i < b->numentries; i++)
+			if ((char *)b + entries[i].offset == data) return &entries[i];
+	}
+	return nullptr;
+}
+
+static bool IsBundleLoaded(ResourceBundle *chain, const char *name)
+{
+	for (ResourceBundle *b = chain; b; b = b->head.next)
+		if (strncmp(b->name, name, ResourceBundleNameSize) == 0) return true;
+	return false;
+}
+
+bool CheckGameResources(ResourceBundle *chain, char *problem, size_t problemsize)
+{
+	for (const char *bundle : GameBundleNames) {
+		if (IsBundleLoaded(chain, bundle)) continue;
+		snprintf(problem, problemsize, "the bundle file \"%s.laser\" is missing or is not a valid bundle", bundle);
+		return false;
+	}
+	for (size_t i = 0; i < NumberOfGameResources; i++) {
+		const GameResource *r = &GameResources[i];
+		const ResourceBundleEntry *e = EntryForResource(chain, r->name);
+		if (!e) {
+			snprintf(problem, problemsize, "\"%s\" is missing", r->name);
+			return false;
+		}
+		bool picture = r->type == 'B' || r->type == 'R';
+		if (picture ? e->type != (uint32_t)r->type : e->type == 'B' || e->type == 'R') {
+			snprintf(problem, problemsize, "\"%s\" is not of type '%c'", r->name, r->type);
+			return false;
+		}
+		if (r->type == 'R') {
+			RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(chain, r->name, nullptr);
+			int n = 0;
+			while (frames[n]) n++;
+			if (n < r->pictures) {
+				snprintf(problem, problemsize, "\"%s\" has %d pictures, the game needs %d", r->name, n, r->pictures);
+				return false;
+			}
+		}
+	}
+	return true;
+}

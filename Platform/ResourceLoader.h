@@ -1,0 +1,22 @@
+// The resource loader: reads bundle files "<path>.laser" from the working
+// directory with the C runtime's file functions, synchronously, and keeps the
+// resident bundles in one chain for DataForResourceWithName.
+#pragma once
+#include "Platform/ResourceLoaderCore.h"
+
+struct ResourceLoader
+{
+	ResourceLoaderCore core;
+};
+
+[[nodiscard]] ResourceLoader *AllocResourceLoader();
+void FreeResourceLoader(ResourceLoader *self);
+void AddResourceParser(ResourceLoader *self, ResourceIdentificationFunction *identifyfunc, ResourceParsingFunction *parsefunc);
+void StartRequestingResourceBundles(ResourceLoader *self);
+void RequestResourceBundle(ResourceLoader *self, const char *path);
+void EndRequestingResourceBundles(ResourceLoader *self);
+int ResourceLoadingProgress(ResourceLoader *self);
+ResourceBundle *ResourceBundleList(ResourceLoader *self);
+
+// Reads and checks one bundle file; null when it is missing or not valid.
+ResourceBundle *AllocAndLoadBundleAtPath(ResourceLoader *self, const char *path);
