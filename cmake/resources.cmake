@@ -1,4 +1,15 @@
-# Tests of bundles that need the bundle writer of tools/laserpack.
-add_executable(bundle_test tests/bundle/bundle_test.cpp)
-target_link_libraries(bundle_test PRIVATE laserio zeptestmain)
-gtest_discover_tests(bundle_test WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+# Resource tests that need more than zepcore: the bundle tests use the bundle
+# writer of tools/laserpack, and the PNG and inflate tests compare the engine
+# with libpng and zlib.
+find_package(PNG REQUIRED)
+find_package(ZLIB REQUIRED)
+
+function(zep_resource_test name source)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE ${ARGN} zeptestmain)
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+zep_resource_test(bundle_test tests/bundle/bundle_test.cpp laserio)
+zep_resource_test(inflate_test tests/png/inflate_test.cpp zepcore ZLIB::ZLIB)
+zep_resource_test(png_test tests/png/png_test.cpp zepcore PNG::PNG ZLIB::ZLIB)

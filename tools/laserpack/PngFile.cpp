@@ -1,29 +1,48 @@
-// libpng's simplified API does the format work; this converts to and from the
-// engine's pixel word.
+// Reading goes through Graphics/PNG, so that the pictures in a bundle are
+// exactly what the engine's decoder makes of the files; writing (for the
+// inspector) uses libpng's simplified API.
 #include "tools/laserpack/PngFile.h"
 #include <png.h>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include "Graphics/PNG.h"
+#include "Graphics/Pixels/Packing32.h"
+
+static void *StorePixel(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int, int)
+{
+	*(Pixel *)destination = AssemblePixel(r, g, b, a);
+	return (Pixel *)destination + 1;
+}
 
 bool ReadPngFile(const std::string &path, PngImage *image, std::string *error)
 {
-	png_image png;
-	memset(&png, 0, sizeof png);
-	png.version = PNG_IMAGE_VERSION;
-	if (!png_image_begin_read_from_file(&png, path.c_str())) {
-		*error = path + ": " + png.message;
+	std::ifstream in(path, std::ios::binary);
+	if (!in.is_open()) {
+		*error = path + ": cannot be opened";
 		return false;
 	}
-	png.format = PNG_FORMAT_BGRA;  // bytes B, G, R, A: the engine's word on a little-endian machine
-	image->width = (int)png.width;
-	image->height = (int)png.height;
-	if (png.width > 32767 || png.height > 32767) {
-		png_image_free(&png);
+	std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	if (in.bad()) {
+		*error = path + ": cannot be read";
+		return false;
+	}
+	PNGLoader loader;
+	InitializePNGLoader(&loader, bytes.data(), bytes.size());
+	if (!LoadPNGHeader(&loader)) {
+		*error = path + ": not a PNG the engine reads (it takes 8 bits per channel, or 1 to 8-bit grey or indexed, "
+			"not interlaced)";
+		return false;
+	}
+	if (loader.width > 32767 || loader.height > 32767) {
 		*error = path + ": larger than 32767 pixels";
 		return false;
 	}
-	image->pixels.assign((size_t)png.width * png.height, 0);
-	if (!png_image_finish_read(&png, nullptr, image->pixels.data(), 0, nullptr)) {
-		*error = path + ": " + png.message;
+	image->width = loader.width;
+	image->height = loader.height;
+	image->pixels.assign((size_t)loader.width * (size_t)loader.height, 0);
+	if (!LoadPNGImageData(&loader, image->pixels.data(), loader.width * 4, StorePixel)) {
+		*error = path + ": damaged image data";
 		return false;
 	}
 	return true;
@@ -36,7 +55,7 @@ bool WritePngFile(const std::string &path, int width, int height, const Pixel *p
 	png.version = PNG_IMAGE_VERSION;
 	png.width = (png_uint_32)width;
 	png.height = (png_uint_32)height;
-	png.format = PNG_FORMAT_BGRA;
+	png.format = PNG_FORMAT_BGRA;  // bytes B, G, R, A: the engine's pixel word on a little-endian machine
 	if (!png_image_write_to_file(&png, path.c_str(), 0, pixels, 0, nullptr)) {
 		*error = path + ": " + png.message;
 		return false;

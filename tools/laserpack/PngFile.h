@@ -1,5 +1,5 @@
-// PNG files for the tools, through libpng: read as BGRA32 pixels (alpha kept)
-// and written from them. The game itself never reads PNG files.
+// PNG files for the tools: read with the engine's own PNG loader into BGRA32
+// pixels (alpha kept as the file has it), written through libpng.
 #pragma once
 #include <string>
 #include <vector>
@@ -11,5 +11,7 @@ struct PngImage
 	std::vector<Pixel> pixels;  // rows top to bottom, width pixels each
 };
 
+// Fails with a message naming the file for anything the engine cannot read,
+// and for pictures wider or higher than a Bitmap holds (32767).
 bool ReadPngFile(const std::string &path, PngImage *image, std::string *error);
 bool WritePngFile(const std::string &path, int width, int height, const Pixel *pixels, std::string *error);
