@@ -4,7 +4,7 @@
 // that the four together cover every pixel of the screen.
 #include "tools/artgen/Art.h"
 
-static const int EndRow[4] = {131, 182, 223, 239};
+static const int StartRow[4] = {0, 73, 118, 165}, EndRow[4] = {131, 182, 223, 239};
 
 // Height of a band's outline at column x: its top edge, from the start row down.
 static double Ridge(int band, double x)
@@ -84,6 +84,9 @@ Canvas SkyBand(int band)
 	}
 	if (band == 2) Trees(&c, 2, 21, Hex(0x0e1822), Hex(0x1a2a3a));
 	if (band == 3) Trees(&c, 3, 33, Hex(0x060c10), Hex(0x0e1a20));
+	// the tallest trees stop at the band's first row, so the farther bands show above it
+	for (int y = 0; y < StartRow[band]; y++)
+		for (int x = 0; x < 512; x++) Plot(&c, x, y, 0);
 	return c;
 }
 
