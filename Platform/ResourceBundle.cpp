@@ -15,8 +15,9 @@
 //
 // Nothing in a file is trusted: before fix-up every count, offset and size is
 // checked against the file, every RLE image is walked span by span exactly as
-// drawing will walk it, and pictures must be 4-byte aligned so that they can
-// be read as 32-bit words. A file that fails is rejected like one with a
+// drawing will walk it (each row's spans must add up to the image's width),
+// and pictures must be 4-byte aligned so that they can be read as 32-bit
+// words. A file that fails is rejected like one with a
 // wrong magic.
 #include "Platform/ResourceBundle.h"
 #include <cstring>
@@ -60,7 +61,8 @@ static bool IsValidRLEBitmap(const uint8_t *file, DataRegion data, uint64_t pos,
 	pos += 8;
 	if (width == 0) return true;  // rows of width 0 hold no spans
 	for (int32_t r = 0; r < height; r++) {
-		for (int64_t x = 0; x < width;) {
+		int64_t x = 0;
+		while (x < width) {
 			if (pos + 4 > filesize || *budget == 0) return false;
 			--*budget;
 			uint32_t span = Read32(file + pos);
@@ -68,6 +70,9 @@ static bool IsValidRLEBitmap(const uint8_t *file, DataRegion data, uint64_t pos,
 			if (pos > filesize) return false;
 			x += EmptySpanLength(span) + FilledSpanLength(span);
 		}
+		// Drawing trusts the width to bound every row (the encoder never
+		// writes a span past it), so a row must end exactly there.
+		if (x != width) return false;
 	}
 	return true;
 }

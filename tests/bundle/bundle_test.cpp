@@ -290,7 +290,7 @@ static std::vector<uint8_t> OneEntry(uint32_t type, uint32_t offset, const std::
 	return b;
 }
 
-TEST(BundleValidation, PicturesMustBeAligned)
+TEST(BundleValidation, PicturesMustBeAlignedAndRowsWhole)
 {
 	// a 1 x 1 bitmap: width 1, height 1, 4 bytes a row, pixels 12 bytes in
 	std::vector<uint8_t> bitmap = Words({0x00010001, 4, 12, 0xff102030});
@@ -310,6 +310,11 @@ TEST(BundleValidation, PicturesMustBeAligned)
 	shifted.insert(shifted.end(), image.begin(), image.end());
 	shifted.insert(shifted.end(), {0, 0});
 	EXPECT_FALSE(LoadDamaged(OneEntry('R', 184, shifted)));
+	// a span running past the width, or a row ending short of it
+	std::vector<uint8_t> wide = Words({8, 0, 1, 1, 0x00010001, 0xff102030});
+	EXPECT_FALSE(LoadDamaged(OneEntry('R', 184, wide)));
+	std::vector<uint8_t> shortrow = Words({8, 0, 2, 2, 0x00000001, 0xff102030, 0x00010001, 0xff102030});
+	EXPECT_FALSE(LoadDamaged(OneEntry('R', 184, shortrow)));
 	// raw data may lie anywhere
 	EXPECT_TRUE(LoadDamaged(OneEntry('S', 187, {1, 2, 3})));
 }
