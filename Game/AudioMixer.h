@@ -11,6 +11,7 @@
 struct AudioMixer
 {
 	Mix_Music *music;  // or null
+	SDL_RWops *musicstream;  // what music is decoded from; SDL_mixer 1.2 never frees it
 	HashTable sounds;  // resource name -> Mix_Chunk*
 };
 
@@ -27,6 +28,20 @@ bool LoadMusic(AudioMixer *self, const char *filename);
 void PlayMusic(AudioMixer *self);  // from the beginning, looped, fading in
 void PauseMusic(AudioMixer *self);
 void SetMusicVolume(AudioMixer *self, float volume);
+
+// Volumes truncate to SDL_mixer's 0..128 (0.25 gives 32, 0.7 gives 89) and
+// panning levels to 0..255. Values outside 0..1 are held at the ends: a
+// negative volume would ask SDL_mixer to report instead of set, and a level
+// taken modulo 256 would turn 1.01 nearly silent.
+static inline int MixerVolumeForVolume(float volume)
+{
+	return !(volume > 0.0f) ? 0 : volume >= 1.0f ? MIX_MAX_VOLUME : (int)(volume * MIX_MAX_VOLUME);
+}
+
+static inline Uint8 PanningLevelForVolume(float volume)
+{
+	return !(volume > 0.0f) ? 0 : volume >= 1.0f ? 255 : (Uint8)(int)(volume * 255);
+}
 
 // Centred sounds, which is how the game plays all of them.
 static inline void PlaySound(AudioMixer *self, const char *filename, float volume)

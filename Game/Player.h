@@ -1,7 +1,10 @@
 // The player: not a pooled object but a record in the game record
-// (game.player), steered by the buttons each frame. Needs Graphics/RLEBitmap.h.
+// (game.player), steered by the buttons each frame. It dies on touching an
+// enemy bullet or an enemy, explodes, waits and comes back immortal for a
+// while at the spot where it died. Needs Graphics/RLEBitmap.h.
 #pragma once
 #include <cstdint>
+#include "Graphics/Bitmap.h"
 #include "Graphics/RLEBitmap.h"
 
 struct Player
@@ -15,3 +18,12 @@ struct Player
 	int lives;       // 0 ends the game
 	RLEBitmap **frames;  // the 24 pictures
 };
+
+void InitializePlayer(Player *self);
+bool IsPlayerOutOfLives(Player *self);
+bool IsPlayerExploding(Player *self);
+bool IsPlayerDead(Player *self);
+bool IsPlayerImmortal(Player *self);
+void RunPlayer(Player *self, bool left, bool right, bool up, bool down, bool fire, bool focus, bool bomb);
+void CollidePlayer(Player *self);
+void DrawPlayer(Player *self, Bitmap *screen);

@@ -1,14 +1,12 @@
 # Resource tests that need more than zepcore: the bundle tests use the bundle
 # writer of tools/laserpack, and the PNG and inflate tests compare the engine
 # with libpng and zlib.
-find_package(GTest REQUIRED)
 find_package(PNG REQUIRED)
 find_package(ZLIB REQUIRED)
-include(GoogleTest)
 
 function(zep_resource_test name source)
   add_executable(${name} ${source})
-  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARGN} zeptestmain)
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60)
 endfunction()
 

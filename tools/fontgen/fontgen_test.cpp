@@ -1,5 +1,9 @@
-// Tests of the grid parser and the glyph encoder of fontgen.
+// Tests of the grid parser and glyph encoder, and of the compiled-in fonts
+// against the grid files they were generated from.
 #include <gtest/gtest.h>
+#include <fstream>
+#include <sstream>
+#include "Game/Font.h"
 #include "tools/fontgen/FontGrid.h"
 
 namespace {
@@ -72,4 +76,44 @@ TEST(FontGrid, EncodesRowsAsSkipsAndRuns)
 	EXPECT_EQ(glyphs[2], (std::vector<uint8_t>{6, 0, 0}));
 	EXPECT_EQ(glyphs[181 - 32], (std::vector<uint8_t>{4, 3, 1, 0, 1, 1, 1}));
 	EXPECT_EQ(glyphs[223], (std::vector<uint8_t>{6, 0, 0}));
+}
+
+// The build compiled the fonts from these very files: every glyph draws its
+// grid pixel for pixel and advances as the grid says.
+TEST(CompiledFonts, MatchTheirGrids)
+{
+	struct { const char *file; const Font *font; } fonts[] = {
+		{"OL8.txt", &OL8Font}, {"OL12.txt", &OL12Font}, {"OL16.txt", &OL16Font}};
+	for (auto &f : fonts) {
+		SCOPED_TRACE(f.file);
+		std::ifstream in(std::string(ZEP_FONT_GRIDS) + "/" + f.file, std::ios::binary);
+		ASSERT_TRUE(in);
+		std::ostringstream text;
+		text << in.rdbuf();
+		FontGrid grid;
+		std::string error;
+		ASSERT_TRUE(ParseFontGrid(text.str(), f.file, &grid, &error)) << error;
+		EXPECT_EQ(HeightOfFont(f.font), grid.height);
+		EXPECT_EQ(WidthOfCharacter(f.font, 32), grid.space);
+		size_t next = 0;
+		for (int c = 33; c <= 255; c++) {
+			SCOPED_TRACE(c);
+			const int W = 24, H = 20;
+			std::vector<Pixel> memory(W * H, 0);
+			Bitmap bitmap;
+			InitializeBitmap(&bitmap, W, H, W * 4, memory.data());
+			DrawCharacter(&bitmap, f.font, 0, 0, 0xFFFFFFFFu, c);
+			std::vector<Pixel> expected(W * H, 0);
+			int advance = grid.empty;
+			if (next < grid.glyphs.size() && grid.glyphs[next].code == c) {
+				const GlyphGrid &g = grid.glyphs[next++];
+				for (size_t y = 0; y < g.rows.size(); y++)
+					for (size_t x = 0; x < g.rows[y].size(); x++)
+						if (g.rows[y][x] == '#') expected[y * W + x] = 0xFFFFFFFFu;
+				advance = g.advance;
+			}
+			EXPECT_EQ(WidthOfCharacter(f.font, c), advance);
+			ASSERT_EQ(memory, expected);
+		}
+	}
 }

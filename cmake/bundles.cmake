@@ -1,0 +1,33 @@
+# The three picture bundles: artgen draws the PNGs into build/art, the
+# manifests of assets/art are copied beside them, and laserpack packs them
+# into the folder the game runs from.
+set(ZEP_ART_DIR ${CMAKE_BINARY_DIR}/art)
+file(MAKE_DIRECTORY ${ZEP_ART_DIR} ${ZEP_RUN_DIR}/Graphics/Backgrounds)
+set(ZEP_ART_PNGS)
+foreach(name OL PlayerBullets2 PlayerBulletFlash Bullets Splat Ectoplasm Orb Flame Warning Star Title
+             NightSky1 NightSky2 NightSky3 NightSky4)
+  list(APPEND ZEP_ART_PNGS ${ZEP_ART_DIR}/${name}.png)
+endforeach()
+file(GLOB ZEP_ARTGEN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/artgen/*)
+add_custom_command(OUTPUT ${ZEP_ART_PNGS}
+  COMMAND artgen ${ZEP_ART_DIR}
+  DEPENDS artgen ${ZEP_ARTGEN_SOURCES}
+  COMMENT "Drawing the game's pictures"
+  VERBATIM)
+
+set(ZEP_BUNDLES)
+foreach(pair "Sprites|Graphics/Sprites" "Title|Graphics/Title" "NightSky|Graphics/Backgrounds/NightSky")
+  string(REPLACE "|" ";" parts ${pair})
+  list(GET parts 0 manifest)
+  list(GET parts 1 bundle)
+  set(copy ${ZEP_ART_DIR}/${manifest}.txt)
+  set(out ${ZEP_RUN_DIR}/${bundle}.laser)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/art/${manifest}.txt ${copy}
+    COMMAND laserpack ${copy} ${out} ${bundle}
+    DEPENDS laserpack ${ZEP_ART_PNGS} ${CMAKE_SOURCE_DIR}/assets/art/${manifest}.txt
+    COMMENT "Packing ${bundle}.laser"
+    VERBATIM)
+  list(APPEND ZEP_BUNDLES ${out})
+endforeach()
+add_custom_target(zep-pictures ALL DEPENDS ${ZEP_BUNDLES})

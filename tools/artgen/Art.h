@@ -1,0 +1,34 @@
+// What the picture generators share: the canvas, a seeded sequence, the
+// bullet colours and one function per picture resource.
+#pragma once
+#include <cstdint>
+#include "tools/artgen/Canvas.h"
+
+// A fixed linear congruential sequence: the same numbers on every machine.
+struct Random
+{
+	uint64_t state;
+	explicit Random(uint64_t seed) : state(seed * 6364136223846793005ull + 1442695040888963407ull) {}
+	uint32_t Next()
+	{
+		state = state * 6364136223846793005ull + 1442695040888963407ull;
+		return (uint32_t)(state >> 33);
+	}
+	double Unit() { return Next() / 2147483648.0; }
+};
+
+extern const uint32_t PaletteColours[13];
+
+Canvas HeroSheet();
+Canvas PlayerBulletSheet();
+Canvas FlashSheet();
+Canvas BulletSheet();
+Canvas SplatSheet();
+Canvas EctoplasmSheet();
+Canvas OrbSheet();
+Canvas FlameSheet();
+Canvas WarningSheet();
+Canvas StarSheet();
+// Band 0 .. 3 of the night sky: 512 x 240, transparent above the band.
+Canvas SkyBand(int band);
+Canvas TitlePicture();

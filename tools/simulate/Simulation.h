@@ -1,0 +1,33 @@
+// Headless runs of the real game: InitializeGame, StartGame, then RunGame and
+// DrawGame frame after frame, steered by recorded button states or by a bot.
+// Used by the simulate command and by the soak and determinism tests.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "Graphics/Bitmap.h"
+
+struct SimulationFigures
+{
+	int frames = 0, score = 0, lives = 0, deaths = 0, games = 0;
+	size_t alive[7] = {};      // objects per list, in the game record's order
+	uint64_t statehash = 0;    // the world at the end
+	uint64_t pixelhash = 0;    // the last frame drawn
+	bool consistent = true;    // every list well formed and the pool balanced
+};
+
+struct Simulation
+{
+	std::vector<Pixel> pixels;
+	Bitmap screen;
+	uint64_t botstate;  // the bot's own sequence, apart from the game's
+	uint32_t lastbuttons;
+};
+
+// false with a message when the bundles are not there or not complete.
+bool StartSimulation(Simulation *self, uint64_t botseed, std::string *problem);
+// The bot's buttons for this frame, from what it sees of the world.
+uint32_t BotButtons(Simulation *self);
+// One frame with the given button state (the bits of Platform/SDL/Input.h).
+void StepSimulation(Simulation *self, uint32_t buttons);
+void MeasureSimulation(Simulation *self, SimulationFigures *figures);
