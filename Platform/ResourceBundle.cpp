@@ -15,8 +15,9 @@
 //
 // Nothing in a file is trusted: before fix-up every count, offset and size is
 // checked against the file, every RLE image is walked span by span exactly as
-// drawing will walk it, and pictures must be 4-byte aligned so that they can
-// be read as 32-bit words. A file that fails is rejected like one with a
+// drawing will walk it (each row's spans must add up to the image's width),
+// and pictures must be 4-byte aligned so that they can be read as 32-bit
+// words. A file that fails is rejected like one with a
 // wrong magic.
 #include "Platform/ResourceBundle.h"
 #include <cstring>
@@ -25,8 +26,9 @@
 
 static const char Magic[8] = {'L', 'o', 'V', 'e', 'S', 'i', 'G', 'n'};
 
-// Widths beyond this would let span arithmetic in the drawing loops overflow.
-constexpr int64_t MaximumRLEWidth = 1 << 24;
+// Sizes beyond this would let span arithmetic in the drawing loops overflow,
+// or (a height without a width costs no bytes) keep them busy for ever.
+constexpr int64_t MaximumRLESize = 1 << 24;
 
 static uint32_t Read32(const uint8_t *p)
 {
@@ -47,28 +49,36 @@ struct DataRegion
 };
 
 // Walks an RLE image at file offset pos; true when all of it lies in the data.
-static bool IsValidRLEBitmap(const uint8_t *file, DataRegion data, uint64_t pos)
+// Each span word visited is taken from budget: frames may share an image, but
+// a file whose thousands of frames all lead to one large image would
+// otherwise make checking it quadratic.
+static bool IsValidRLEBitmap(const uint8_t *file, DataRegion data, uint64_t pos, uint64_t *budget)
 {
 	uint64_t filesize = data.end;
 	if (!IsAligned(pos) || pos < data.start || pos + 8 > filesize) return false;
 	int32_t width = (int32_t)Read32(file + pos), height = (int32_t)Read32(file + pos + 4);
-	if (width < 0 || height < 0 || width > MaximumRLEWidth) return false;
+	if (width < 0 || height < 0 || width > MaximumRLESize || height > MaximumRLESize) return false;
 	pos += 8;
 	if (width == 0) return true;  // rows of width 0 hold no spans
 	for (int32_t r = 0; r < height; r++) {
-		for (int64_t x = 0; x < width;) {
-			if (pos + 4 > filesize) return false;
+		int64_t x = 0;
+		while (x < width) {
+			if (pos + 4 > filesize || *budget == 0) return false;
+			--*budget;
 			uint32_t span = Read32(file + pos);
 			pos += 4 + 4 * (uint64_t)FilledSpanLength(span);
 			if (pos > filesize) return false;
 			x += EmptySpanLength(span) + FilledSpanLength(span);
 		}
+		// Drawing trusts the width to bound every row (the encoder never
+		// writes a span past it), so a row must end exactly there.
+		if (x != width) return false;
 	}
 	return true;
 }
 
 // Number of frames of an 'R' entry, or 0 when it is malformed.
-static uint32_t CountValidFrames(const uint8_t *file, DataRegion data, const ResourceBundleEntry *e)
+static uint32_t CountValidFrames(const uint8_t *file, DataRegion data, const ResourceBundleEntry *e, uint64_t *budget)
 {
 	if (!IsAligned(e->offset) || e->size < 8) return 0;
 	const uint8_t *array = file + e->offset;
@@ -77,7 +87,7 @@ static uint32_t CountValidFrames(const uint8_t *file, DataRegion data, const Res
 		if (4 * ((uint64_t)count + 1) > e->size) return 0;  // no terminating zero inside the entry
 		uint32_t offset = Read32(array + 4 * count);
 		if (offset == 0) break;
-		if (!IsValidRLEBitmap(file, data, (uint64_t)e->offset + offset)) return 0;
+		if (!IsValidRLEBitmap(file, data, (uint64_t)e->offset + offset, budget)) return 0;
 	}
 	return count;
 }
@@ -106,6 +116,7 @@ size_t ResourceBundleMemorySize(const void *image, size_t filesize)
 	DataRegion data = {ResourceBundleHeaderSize + numentries * sizeof(ResourceBundleEntry), filesize};
 	if (data.start > filesize || numentries > INT32_MAX) return 0;
 	size_t side = 0;
+	uint64_t budget = filesize;  // span words: every word of the file visited four times over
 	const ResourceBundleEntry *previous = nullptr;
 	for (uint64_t i = 0; i < numentries; i++) {
 		ResourceBundleEntry e;
@@ -118,7 +129,7 @@ size_t ResourceBundleMemorySize(const void *image, size_t filesize)
 			if (!IsValidBitmapEntry(file, &e)) return 0;
 			side += sizeof(Bitmap);
 		} else if (e.type == 'R') {
-			uint32_t frames = CountValidFrames(file, data, &e);
+			uint32_t frames = CountValidFrames(file, data, &e, &budget);
 			if (frames == 0) return 0;
 			side += ((size_t)frames + 1) * sizeof(RLEBitmap *);
 		}

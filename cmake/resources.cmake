@@ -13,3 +13,9 @@ endfunction()
 zep_resource_test(bundle_test tests/bundle/bundle_test.cpp laserio)
 zep_resource_test(inflate_test tests/png/inflate_test.cpp zepcore ZLIB::ZLIB)
 zep_resource_test(png_test tests/png/png_test.cpp zepcore PNG::PNG ZLIB::ZLIB)
+
+# The packer and the inspector run as commands, as artists run them.
+zep_resource_test(laserpack_test tests/bundle/laserpack_test.cpp laserio ZLIB::ZLIB)
+add_dependencies(laserpack_test laserpack laserinspect)
+target_compile_definitions(laserpack_test PRIVATE
+  LASERPACK="$<TARGET_FILE:laserpack>" LASERINSPECT="$<TARGET_FILE:laserinspect>")

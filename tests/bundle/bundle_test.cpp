@@ -208,18 +208,137 @@ TEST(BundleValidation, TruncatedFilesAreRejected)
 	}
 }
 
-TEST(BundleValidation, EveryWordPushedOutOfRange)
+static uint32_t Get32(const std::vector<uint8_t> &b, size_t at)
+{
+	uint32_t v;
+	memcpy(&v, b.data() + at, 4);
+	return v;
+}
+
+static std::vector<uint8_t> With32(std::vector<uint8_t> b, size_t at, uint32_t v)
+{
+	memcpy(b.data() + at, &v, 4);
+	return b;
+}
+
+// The directory entry of the sample bundle that carries this name.
+static size_t EntryAt(const std::vector<uint8_t> &b, const char *name)
+{
+	for (uint32_t i = 0; i < Get32(b, 8); i++)
+		if (strncmp((const char *)b.data() + 140 + 44 * i + 12, name, 32) == 0) return 140 + 44 * i;
+	ADD_FAILURE() << "no entry " << name;
+	return 0;
+}
+
+TEST(BundleValidation, EveryCountOffsetAndSizePastTheEnd)
 {
 	std::vector<uint8_t> good = SampleBundle();
-	const uint32_t values[] = {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, (uint32_t)good.size(), (uint32_t)good.size() - 4, 1, 0};
-	int rejected = 0;
-	for (size_t at = 0; at + 4 <= good.size(); at += 2)
-		for (uint32_t v : values) {
-			std::vector<uint8_t> bad = good;
-			memcpy(bad.data() + at, &v, 4);
-			rejected += !LoadDamaged(bad);
-		}
-	EXPECT_GT(rejected, 0);
+	const uint32_t end = (uint32_t)good.size();
+	ASSERT_TRUE(LoadDamaged(good));
+	for (uint32_t n : {6u, 1000u, 0xffffffffu}) EXPECT_FALSE(LoadDamaged(With32(good, 8, n))) << n;
+	for (uint32_t i = 0; i < 5; i++) {
+		size_t at = 140 + 44 * i;
+		uint32_t offset = Get32(good, at), size = Get32(good, at + 4);
+		for (uint32_t bad : {end, end - size + 4, 0xfffffffcu, 0u})  // 0: the data would be the header
+			EXPECT_FALSE(LoadDamaged(With32(good, at, bad))) << "entry " << i << " offset " << bad;
+		for (uint32_t bad : {end - offset + 1, 0xffffffffu, 0x80000000u})
+			EXPECT_FALSE(LoadDamaged(With32(good, at + 4, bad))) << "entry " << i << " size " << bad;
+	}
+	// the bitmap record: rows, row length and pixel offset outside the entry
+	size_t title = EntryAt(good, "Title"), record = Get32(good, title), size = Get32(good, title + 4);
+	std::vector<uint8_t> taller = good;
+	taller[record + 2] = 8;  // height 7 → 8
+	EXPECT_FALSE(LoadDamaged(taller));
+	EXPECT_FALSE(LoadDamaged(With32(good, record + 4, 40)));  // rows 40 bytes apart
+	EXPECT_FALSE(LoadDamaged(With32(good, record + 4, 0x7ffffffc)));
+	EXPECT_FALSE(LoadDamaged(With32(good, record + 4, 32)));  // shorter than a row of 9 pixels
+	EXPECT_FALSE(LoadDamaged(With32(good, record + 8, (uint32_t)size)));
+	EXPECT_FALSE(LoadDamaged(With32(good, record + 8, 16)));  // the last row runs past the entry
+	EXPECT_FALSE(LoadDamaged(With32(good, record + 8, 0xfffffff0u)));
+	EXPECT_FALSE(LoadDamaged(With32(good, title + 4, (uint32_t)size - 4)));  // the entry ends inside the pixels
+	// the frames array: each offset, and the terminating zero
+	size_t orb = EntryAt(good, "Orb"), array = Get32(good, orb);
+	for (int f = 0; f < 3; f++)
+		for (uint32_t bad : {end - (uint32_t)array, end - (uint32_t)array - 4, 0xfffffff8u})
+			EXPECT_FALSE(LoadDamaged(With32(good, array + 4 * f, bad))) << "frame " << f;
+	EXPECT_FALSE(LoadDamaged(With32(good, orb + 4, 12)));  // the zero lies outside the entry
+	EXPECT_FALSE(LoadDamaged(With32(good, array + 12, 4)));  // no zero where it should be: frames run on
+	// an image's size
+	uint32_t frame0 = (uint32_t)array + Get32(good, array);
+	EXPECT_FALSE(LoadDamaged(With32(good, frame0 + 4, 0x7fffffff)));
+	EXPECT_FALSE(LoadDamaged(With32(good, frame0, 0x80000000u)));
+}
+
+// A one-entry bundle written by hand, the entry's data at any offset.
+static std::vector<uint8_t> Words(const std::vector<uint32_t> &words)
+{
+	std::vector<uint8_t> bytes(4 * words.size());
+	memcpy(bytes.data(), words.data(), bytes.size());
+	return bytes;
+}
+
+static std::vector<uint8_t> OneEntry(uint32_t type, uint32_t offset, const std::vector<uint8_t> &data)
+{
+	std::vector<uint8_t> b(offset + data.size(), 0);
+	memcpy(b.data(), "LoVeSiGn", 8);
+	b = With32(b, 8, 1);
+	b = With32(b, 140, offset);
+	b = With32(b, 144, (uint32_t)data.size());
+	b = With32(b, 148, type);
+	b[152] = 'e';
+	memcpy(b.data() + offset, data.data(), data.size());
+	return b;
+}
+
+TEST(BundleValidation, PicturesMustBeAlignedAndRowsWhole)
+{
+	// a 1 x 1 bitmap: width 1, height 1, 4 bytes a row, pixels 12 bytes in
+	std::vector<uint8_t> bitmap = Words({0x00010001, 4, 12, 0xff102030});
+	EXPECT_TRUE(LoadDamaged(OneEntry('B', 184, bitmap)));
+	EXPECT_FALSE(LoadDamaged(OneEntry('B', 186, bitmap)));
+	std::vector<uint8_t> later = Words({0x00010001, 4, 14, 0});  // the pixel 2 bytes further on
+	later.insert(later.begin() + 14, bitmap.begin() + 12, bitmap.end());
+	EXPECT_FALSE(LoadDamaged(OneEntry('B', 184, later)));
+	// one 1 x 1 frame: array (offset 8, zero), then width, height, span, pixel
+	std::vector<uint8_t> image = Words({1, 1, 0x00000001, 0xff102030});
+	std::vector<uint8_t> frames = Words({8, 0});
+	frames.insert(frames.end(), image.begin(), image.end());
+	EXPECT_TRUE(LoadDamaged(OneEntry('R', 184, frames)));
+	EXPECT_FALSE(LoadDamaged(OneEntry('R', 186, frames)));
+	std::vector<uint8_t> shifted = Words({10, 0});  // the image 2 bytes further on
+	shifted.insert(shifted.end(), {0, 0});
+	shifted.insert(shifted.end(), image.begin(), image.end());
+	shifted.insert(shifted.end(), {0, 0});
+	EXPECT_FALSE(LoadDamaged(OneEntry('R', 184, shifted)));
+	// a span running past the width, or a row ending short of it
+	std::vector<uint8_t> wide = Words({8, 0, 1, 1, 0x00010001, 0xff102030});
+	EXPECT_FALSE(LoadDamaged(OneEntry('R', 184, wide)));
+	std::vector<uint8_t> shortrow = Words({8, 0, 2, 2, 0x00000001, 0xff102030, 0x00010001, 0xff102030});
+	EXPECT_FALSE(LoadDamaged(OneEntry('R', 184, shortrow)));
+	// raw data may lie anywhere
+	EXPECT_TRUE(LoadDamaged(OneEntry('S', 187, {1, 2, 3})));
+}
+
+TEST(BundleValidation, FramesMayShareAnImageButNotWithoutLimit)
+{
+	// every frame leads to one image of 400 rows, 401 words
+	auto shared = [](uint32_t count) {
+		std::vector<uint32_t> words;
+		for (uint32_t i = 0; i < count; i++) words.push_back(4 * (count + 1));
+		words.push_back(0);
+		words.push_back(1);
+		words.push_back(400);
+		for (int r = 0; r < 400; r++) words.push_back(0x00010000);  // one transparent pixel a row
+		return OneEntry('R', 184, Words(words));
+	};
+	Loaded l;
+	ASSERT_TRUE(Load(shared(3), "Shared", &l));
+	RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(l.bundle, "e", nullptr);
+	ASSERT_NE(frames, nullptr);
+	EXPECT_EQ(frames[0], frames[2]);
+	EXPECT_EQ(frames[3], nullptr);
+	// walking the image for each of 20000 frames would visit 8 million span words
+	EXPECT_FALSE(LoadDamaged(shared(20000)));
 }
 
 TEST(BundleValidation, RandomDamage)
@@ -358,4 +477,70 @@ TEST(GameResources, CheckNamesWhatIsMissing)
 	EXPECT_FALSE(CheckGameResources(l[0].bundle, problem, sizeof problem));
 	EXPECT_NE(strstr(problem, "\"Graphics/Sprites/OL\" has 23 pictures, the game needs 24"), nullptr) << problem;
 	for (int i = 0; i < 3; i++) l[i].bundle->head.next = nullptr;
+}
+
+// The loader core with a loading function that counts its calls and makes
+// one-entry bundles in memory.
+static int loads;
+static ResourceBundle *CountingLoad(ResourceLoader *, const char *path)
+{
+	if (strcmp(path, "missing") == 0) return nullptr;
+	loads++;
+	BundleWriter w;
+	AddRaw(w, "x", path);
+	Loaded l;
+	if (!Load(Build(w), path, &l)) return nullptr;
+	ResourceBundle *b = l.bundle;
+	l.bundle = nullptr;
+	return b;
+}
+
+static std::string CoreChain(ResourceLoaderCore *core)
+{
+	std::string names;
+	for (ResourceBundle *b = ResourceBundleListCore(core); b; b = b->head.next) names += std::string(b->name) + " ";
+	return names;
+}
+
+TEST(LoaderCore, BatchesReuseFreeAndLoadTwice)
+{
+	ResourceLoaderCore core;
+	InitializeResourceLoaderCore(&core);
+	loads = 0;
+	StartRequestingResourceBundlesCore(&core);
+	for (const char *p : {"A", "B", "missing", "C"}) RequestResourceBundleCore(&core, nullptr, p, CountingLoad);
+	EndRequestingResourceBundlesCore(&core);
+	EXPECT_EQ(CoreChain(&core), "A B C ");
+	EXPECT_EQ(loads, 3);
+	ResourceBundle *a = ResourceBundleListCore(&core);
+	StartRequestingResourceBundlesCore(&core);
+	RequestResourceBundleCore(&core, nullptr, "C", CountingLoad);
+	RequestResourceBundleCore(&core, nullptr, "A", CountingLoad);
+	EXPECT_EQ(CoreChain(&core), "C A ");
+	EXPECT_NE(core.oldresources, nullptr);  // B waits to be freed until the batch ends
+	EndRequestingResourceBundlesCore(&core);  // frees B (the leak checker would see it otherwise)
+	EXPECT_EQ(core.oldresources, nullptr);
+	EXPECT_EQ(loads, 3);
+	EXPECT_EQ(ResourceBundleListCore(&core)->head.next, a);
+	// a path named twice in one batch is loaded twice; lookups find the first
+	StartRequestingResourceBundlesCore(&core);
+	for (const char *p : {"D", "D", "A"}) RequestResourceBundleCore(&core, nullptr, p, CountingLoad);
+	EndRequestingResourceBundlesCore(&core);
+	EXPECT_EQ(CoreChain(&core), "D D A ");
+	EXPECT_EQ(loads, 5);
+	EXPECT_EQ(DataForResourceWithName(ResourceBundleListCore(&core), "D/x", nullptr),
+		(char *)ResourceBundleListCore(&core) + ResourceBundleEntries(ResourceBundleListCore(&core))[0].offset);
+	CleanupResourceLoaderCore(&core);
+	EXPECT_EQ(ResourceBundleListCore(&core), nullptr);
+}
+
+TEST(LoaderCore, ParsersBeyondThirtyTwoAreIgnored)
+{
+	ResourceLoader *loader = AllocResourceLoader();
+	ASSERT_NE(loader, nullptr);
+	auto identify = [](const void *, size_t) -> size_t { return 0; };
+	for (int i = 0; i < 40; i++) AddResourceParser(loader, identify, nullptr);
+	EXPECT_EQ(loader->core.numparsers, 32);
+	EXPECT_EQ(loader->core.identifyfunctions[31], (ResourceIdentificationFunction *)identify);
+	FreeResourceLoader(loader);
 }

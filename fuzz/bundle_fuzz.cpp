@@ -1,0 +1,46 @@
+// Fuzz target: a bundle file. Whatever the checks let through must fix up,
+// look up by every name and draw to the last pixel without a fault.
+#include <cstdlib>
+#include <cstring>
+#include "Graphics/Drawing.h"
+#include "Platform/GameResources.h"
+#include "Platform/ResourceBundle.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+	size_t memorysize = ResourceBundleMemorySize(data, size);
+	if (memorysize == 0) return 0;
+	ResourceBundle *bundle = (ResourceBundle *)malloc(memorysize);
+	memcpy(bundle, data, size);
+	if (!FixUpResourceBundle(bundle, size, "Graphics/Sprites")) abort();  // it was found valid a moment ago
+
+	static Pixel screen[48][64];
+	Bitmap canvas;
+	InitializeBitmap(&canvas, 64, 48, sizeof screen[0], &screen[0][0]);
+	ResourceBundleEntry *entries = ResourceBundleEntries(bundle);
+	for (uint32_t i = 0; i < bundle->numentries; i++) {
+		char name[ResourceEntryNameSize + 1] = {};
+		memcpy(name, entries[i].name, ResourceEntryNameSize);
+		if (strlen(name) < ResourceEntryNameSize && !strchr(name, '/')) {  // names that a lookup can spell
+			size_t found = 0;
+			void *looked = DataForResourceWithName(bundle, name, &found);
+			if (looked != (char *)bundle + entries[i].offset || found != entries[i].size) abort();
+		}
+		void *entry = (char *)bundle + entries[i].offset;
+		if (entries[i].type == 'R') {
+			for (RLEBitmap **f = (RLEBitmap **)entry; *f; f++) {
+				DrawRLEBitmap(&canvas, *f, -3, -5);
+				DrawRLEBitmap(&canvas, *f, 60, 40);
+				CompositeRLEBitmap(&canvas, *f, 10, 10, SourceOverCompositionMode);
+			}
+		} else if (entries[i].type == 'B') {
+			Bitmap *b = (Bitmap *)entry;
+			DrawBitmap(&canvas, b, -1, -2);
+			DrawBitmap(&canvas, b, 30, 20);
+		}
+	}
+	char problem[200];
+	(void)CheckGameResources(bundle, problem, sizeof problem);
+	free(bundle);
+	return 0;
+}
