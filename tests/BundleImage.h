@@ -1,65 +1,53 @@
-// Builds resource bundle file images in memory for tests, in the layout the
-// bundle reader expects: magic, entry count, 128-byte name, a sorted
-// directory of 44-byte entries, then the data, 4-byte aligned. Also a small
-// RLE encoder for test pictures and a PCM WAV writer for test sounds.
+// Bundle file images built in memory for tests, through the packer's own
+// bundle writer and the engine's RLE encoder, and a PCM WAV writer for test
+// sounds.
 #pragma once
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
+#include <gtest/gtest.h>
 #include "Graphics/RLEBitmap.h"
+#include "tools/laserpack/BundleWriter.h"
 #include "Platform/ResourceBundle.h"
+
+struct Picture
+{
+	int width, height;
+	std::vector<Pixel> pixels;
+};
 
 struct BundleImage
 {
-	struct Entry
-	{
-		std::string name;
-		uint32_t type;
-		std::vector<uint8_t> data;
-	};
-	std::vector<Entry> entries;
+	BundleWriter writer;
 
 	void Add(const std::string &name, char type, const std::vector<uint8_t> &data)
 	{
-		entries.push_back({name, (uint32_t)(uint8_t)type, data});
+		std::string error;
+		EXPECT_TRUE(AddRawEntry(&writer, name, (uint32_t)(uint8_t)type, data, &error)) << error;
 	}
 
-	// A frames array: offsets from the array's start, a zero, then the pictures.
-	void AddFrames(const std::string &name, const std::vector<std::vector<uint32_t>> &pictures)
+	// A frames array of pictures given as rows of pixels (bit 31 clear is transparent).
+	void AddFrames(const std::string &name, const std::vector<Picture> &pictures)
 	{
-		std::vector<uint32_t> words(pictures.size() + 1, 0);
-		for (size_t i = 0; i < pictures.size(); i++) {
-			words[i] = (uint32_t)(words.size() * 4);
-			words.insert(words.end(), pictures[i].begin(), pictures[i].end());
+		std::vector<Bitmap> bitmaps;
+		for (const Picture &p : pictures) {
+			Bitmap b;
+			InitializeBitmap(&b, p.width, p.height, p.width * 4, const_cast<Pixel *>(p.pixels.data()));
+			bitmaps.push_back(b);
 		}
-		std::vector<uint8_t> bytes(words.size() * 4);
-		memcpy(bytes.data(), words.data(), bytes.size());
-		Add(name, 'R', bytes);
+		std::string error;
+		EXPECT_TRUE(AddFramesEntry(&writer, name, bitmaps, &error)) << error;
 	}
 
-	// The file image; its storage is 16-byte aligned by the vector's allocator.
 	std::vector<uint8_t> Build()
 	{
-		std::sort(entries.begin(), entries.end(),
-		          [](const Entry &a, const Entry &b) { return strncmp(a.name.c_str(), b.name.c_str(), 32) < 0; });
-		std::vector<uint8_t> file(140 + 44 * entries.size(), 0);
-		memcpy(file.data(), "LoVeSiGn", 8);
-		Put(file, 8, (uint32_t)entries.size());
-		for (size_t i = 0; i < entries.size(); i++) {
-			while (file.size() % 4) file.push_back(0);
-			size_t at = 140 + 44 * i;
-			Put(file, at, (uint32_t)file.size());
-			Put(file, at + 4, (uint32_t)entries[i].data.size());
-			Put(file, at + 8, entries[i].type);
-			memcpy(&file[at + 12], entries[i].name.data(), std::min<size_t>(32, entries[i].name.size()));
-			file.insert(file.end(), entries[i].data.begin(), entries[i].data.end());
-		}
+		std::vector<uint8_t> file;
+		std::string error;
+		EXPECT_TRUE(WriteBundle(&writer, &file, &error)) << error;
 		return file;
 	}
-
-	static void Put(std::vector<uint8_t> &file, size_t at, uint32_t v) { memcpy(&file[at], &v, 4); }
 };
 
 // Grows a file image to the block a loaded bundle needs and fixes it up.
@@ -71,22 +59,10 @@ static inline bool FixUpBundleImage(std::vector<uint8_t> &file, const char *name
 	return FixUpResourceBundle((ResourceBundle *)file.data(), filesize, name);
 }
 
-// Encodes rows of pixels (bit 31 clear = transparent) as RLEBitmap words.
-static inline std::vector<uint32_t> EncodeRLE(int width, int height, const std::vector<uint32_t> &pixels)
+// Pixels of a picture, rows top to bottom.
+static inline Picture MakePicture(int width, int height, const std::vector<uint32_t> &pixels)
 {
-	std::vector<uint32_t> words = {(uint32_t)width, (uint32_t)height};
-	for (int y = 0; y < height; y++) {
-		int x = 0;
-		while (x < width) {
-			int empty = 0, filled = 0;
-			while (x + empty < width && !(pixels[y * width + x + empty] >> 31)) empty++;
-			while (x + empty + filled < width && (pixels[y * width + x + empty + filled] >> 31)) filled++;
-			words.push_back(PackRunLengths(empty, filled));
-			for (int i = 0; i < filled; i++) words.push_back(pixels[y * width + x + empty + i]);
-			x += empty + filled;
-		}
-	}
-	return words;
+	return Picture{width, height, pixels};
 }
 
 // 16-bit stereo PCM at 22050 Hz: a quiet square wave of the given length.

@@ -18,7 +18,7 @@ std::vector<uint8_t> SpriteBundle()
 	std::vector<uint32_t> big(15 * 9, Red), small(3 * 3, Blue);
 	big[0] = 0;
 	BundleImage image;
-	image.AddFrames("Dot", {EncodeRLE(15, 9, big), EncodeRLE(3, 3, small)});
+	image.AddFrames("Dot", {MakePicture(15, 9, big), MakePicture(3, 3, small)});
 	image.Add("Sound", 'S', {1, 2, 3});
 	return image.Build();
 }
