@@ -92,9 +92,9 @@ Canvas SkyBand(int band)
 
 // The logo's letters on a 5 x 7 grid, drawn large with a bevel.
 static const char *const Logo[3][7] = {
-	{".....", ".....", "#####", "...#.", "..#..", ".#...", "#####"},
+	{".....", ".....", "#####", "...##", "..##.", ".##..", "#####"},
 	{"#####", "#....", "#....", "####.", "#....", "#....", "#####"},
-	{"####.", "#...#", "#...#", "####.", "#....", "#....", "#...."},
+	{"####.", "#...#", "#...#", "#####", "#....", "#....", "#...."},
 };
 
 Canvas TitlePicture()
@@ -111,22 +111,30 @@ Canvas TitlePicture()
 		for (int x = 172; x < 320; x++) Plot(&c, x, y, Mix(At(c, x, y), Hex(0x0a0c22), 0.72));
 	for (int y = 0; y < 14; y++)
 		for (int x = 222; x < 320; x++) Plot(&c, x, y, Mix(At(c, x, y), Hex(0x0a0c22), 0.6));
-	// the logo over the moon
-	Canvas logo = NewCanvas(130, 70);
+	// the logo over the moon: solid letters lit from the top left, with a
+	// two-step bevel and a shadow that lifts them off the sky
+	Canvas logo = NewCanvas(136, 76);
 	const int cell = 7, gap = 8;
 	for (int l = 0; l < 3; l++)
 		for (int row = 0; row < 7; row++)
-			for (int col = 0; col < 5; col++) {
-				if (Logo[l][row][col] != '#') continue;
-				int x0 = l * (5 * cell + gap) + col * cell, y0 = row * cell + 8;
-				for (int j = 0; j < cell; j++)
-					for (int i = 0; i < cell; i++) {
-						Pixel p = j == 0 || i == 0 ? Hex(0xe8ffe8) : (j == cell - 1 || i == cell - 1) ? Hex(0x3fcf82) : Hex(0x9dffc0);
-						Plot(&logo, x0 + i, y0 + j, p);
-					}
-			}
+			for (int col = 0; col < 5; col++)
+				if (Logo[l][row][col] == '#')
+					Rect(&logo, 2 + l * (5 * cell + gap) + col * cell, 8 + row * cell, cell, cell, Hex(0x7dffb0));
+	Canvas shape = logo;
+	for (int y = 0; y < logo.height; y++)
+		for (int x = 0; x < logo.width; x++) {
+			if (!IsInk(shape, x, y)) continue;
+			bool top = !IsInk(shape, x, y - 1), left = !IsInk(shape, x - 1, y);
+			bool bottom = !IsInk(shape, x, y + 1) || !IsInk(shape, x, y + 2), right = !IsInk(shape, x + 1, y);
+			Pixel p = top || left ? Hex(0xe8ffe8) : bottom || right ? Hex(0x2f9f66) : (y / 3) % 2 ? Hex(0x7dffb0) : Hex(0x8dffbc);
+			Plot(&logo, x, y, p);
+		}
 	Outline(&logo, Hex(0x0e3a2a));
-	Outline(&logo, Hex(0x0b0d2b));
+	Canvas shadow = NewCanvas(logo.width, logo.height);
+	for (int y = 0; y < logo.height; y++)
+		for (int x = 0; x < logo.width; x++)
+			if (IsInk(logo, x, y)) Plot(&shadow, x, y, Hex(0x06071a));
+	Paste(&c, shadow, 31, 61);
 	Paste(&c, logo, 28, 58);
 	return c;
 }
