@@ -15,9 +15,10 @@ mapfile -t real < <(find /usr/share -name '*.png' -size -4k 2>/dev/null | sort |
 for f in "${real[@]}"; do
   cp "$f" "$out/seeds/png/real-$(echo "$f" | md5sum | cut -c1-12).png"
 done
-mkdir -p "$out"/artifacts
+mkdir -p "$out"/artifacts "$out"/seeds/manifest
+cp fuzz/seeds/manifest/* "$out"/seeds/manifest/
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-for target in bundle png inflate; do
+for target in bundle png inflate manifest; do
   mkdir -p "$out/corpus/$target"
   dict=()
   [ -f "fuzz/$target.dict" ] && dict=(-dict="fuzz/$target.dict")

@@ -221,6 +221,9 @@ TEST_F(LaserpackTest, BadManifestsNameTheLine)
 		{"B lonely\n", ":1: expected: <type> <entry> <file>"},
 		{"S raw missing.ogg\n", ":1: cannot read"},
 		{"B same a.png\nS same a.png\n", "entry \"same\" is given twice"},
+		// a folder where a file should be: once an uncaught exception
+		{"R frames a.png .\n", "/.: cannot be read (missing, or not a file)"},
+		{"S raw .\n", ":1: cannot read"},
 	};
 	for (const Case &c : cases) {
 		EXPECT_EQ(Pack(c.manifest, "bad.laser"), 1) << c.manifest;

@@ -3,9 +3,9 @@
 // inspector) uses libpng's simplified API.
 #include "tools/laserpack/PngFile.h"
 #include <png.h>
+#include <sys/stat.h>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include "Graphics/PNG.h"
 #include "Graphics/Pixels/Packing32.h"
 
@@ -15,16 +15,24 @@ static void *StorePixel(void *destination, uint8_t r, uint8_t g, uint8_t b, uint
 	return (Pixel *)destination + 1;
 }
 
+// Only regular files: reading a directory through a stream throws instead of failing.
+bool ReadWholeFile(const std::string &path, std::vector<uint8_t> *data)
+{
+	struct stat st;
+	if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+	FILE *f = fopen(path.c_str(), "rb");
+	if (!f) return false;
+	data->resize((size_t)st.st_size);
+	bool ok = fread(data->data(), 1, data->size(), f) == data->size();
+	fclose(f);
+	return ok;
+}
+
 bool ReadPngFile(const std::string &path, PngImage *image, std::string *error)
 {
-	std::ifstream in(path, std::ios::binary);
-	if (!in.is_open()) {
-		*error = path + ": cannot be opened";
-		return false;
-	}
-	std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-	if (in.bad()) {
-		*error = path + ": cannot be read";
+	std::vector<uint8_t> bytes;
+	if (!ReadWholeFile(path, &bytes)) {
+		*error = path + ": cannot be read (missing, or not a file)";
 		return false;
 	}
 	PNGLoader loader;

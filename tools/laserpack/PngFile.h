@@ -13,5 +13,7 @@ struct PngImage
 
 // Fails with a message naming the file for anything the engine cannot read,
 // and for pictures wider or higher than a Bitmap holds (32767).
+// A whole regular file; false for anything else or when it cannot be read.
+bool ReadWholeFile(const std::string &path, std::vector<uint8_t> *data);
 bool ReadPngFile(const std::string &path, PngImage *image, std::string *error);
 bool WritePngFile(const std::string &path, int width, int height, const Pixel *pixels, std::string *error);
