@@ -1,6 +1,9 @@
-// The game's top loop, and the tests of single buttons in a button state
+// The program's top level: loading the game once, then the title menu, the
+// credits and the play loop in turn until the player quits or closes the
+// window. Also the tests of single buttons in a button state
 // (Platform/SDL/Input) that the loops use. Needs SDL and the screen up.
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include "Platform/SDL/Input.h"
 
@@ -12,5 +15,31 @@ static inline bool IsFire1Pressed(uint32_t state) { return state & Fire1Button; 
 static inline bool IsFire2Pressed(uint32_t state) { return state & Fire2Button; }
 static inline bool IsFire4Pressed(uint32_t state) { return state & Fire4Button; }
 
-// Runs until the player quits: Escape, or the window is closed.
+// Runs until the player quits: "Quit", Escape in the menu, or the window is
+// closed. Ends the process with exit code 1 and a message on stderr when the
+// bundles in the working directory are not the complete set.
 void EntryPoint();
+
+// The loops of EntryPoint; declared here for their tests. Each returns false
+// as soon as the window is closed.
+// True once no button at all is held; draws nothing.
+[[nodiscard]] bool WaitForButtonUp();
+// True when "Start game" was chosen and every button is up again.
+[[nodiscard]] bool RunMainMenu();
+// True when the player left the credits and every button is up again.
+[[nodiscard]] bool RunCredits();
+
+// Red and green of the menus' highlight t frames into a screen: 200 at first,
+// swinging between 145 and 255 every 6 pi frames.
+static inline int HighlightLevel(int t) { return (int)(sinf((float)t / 3.0f) * 55.0f + 200.0f); }
+
+// One play frame's way out, given the buttons held and whether the game is
+// over: Escape always leaves; after game over Z must be seen up (canquit is
+// set) before a Z held leaves, so the Z that lost the last life cannot.
+static inline bool ShouldLeavePlay(uint32_t state, bool gameover, bool *canquit)
+{
+	if ((int32_t)state < 0) return true;
+	if (*canquit && IsFire1Pressed(state)) return true;
+	if (gameover && !IsFire1Pressed(state)) *canquit = true;
+	return false;
+}

@@ -1,10 +1,23 @@
-// The top loop on SDL's dummy video driver: the ways it ends, and that what it
-// presents is a doubled picture. The button tests of Game/Main too.
+// The program's top level on SDL's dummy drivers: the button tests, the
+// highlight's pulse, the play loop's way out, WaitForButtonUp, and the menu,
+// the credits and EntryPoint driven by a script thread that holds keys in
+// SDL's key snapshot and closes the window. What a screen showed is read
+// back from the window after the loop has returned. The tests that load the
+// game need the bundles in the folder the tests run in and skip without them.
 #include <gtest/gtest.h>
 #include <SDL.h>
+#include <SDL_mixer.h>
 #include <unistd.h>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <thread>
+#include <vector>
+#include "Game/Font.h"
+#include "Game/Game.h"
 #include "Game/Main.h"
+#include "Platform/GameResources.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
 
 TEST(ButtonTests, EachTestsItsOwnBitOnly)
@@ -21,26 +34,57 @@ TEST(ButtonTests, EachTestsItsOwnBitOnly)
 	}
 }
 
-class Loop : public testing::Test
+TEST(Highlight, StartsAt200AndSwingsBetween145And255Truncated)
 {
-protected:
-	Uint8 *keys = nullptr;
-	int numkeys = 0;
-	void SetUp() override
-	{
-		alarm(20);  // a loop that never ends fails here instead of hanging
-		ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
-		ASSERT_TRUE(_InitializeScreen());
-		keys = SDL_GetKeyState(&numkeys);
-		memset(keys, 0, numkeys);
+	EXPECT_EQ(HighlightLevel(0), 200);
+	// sin(1/3) * 55 + 200 = 217.996 and sin(10/3) * 55 + 200 = 189.52: cut, not rounded
+	EXPECT_EQ(HighlightLevel(1), 217);
+	EXPECT_EQ(HighlightLevel(10), 189);
+	int lowest = 1000, highest = 0;
+	for (int t = 0; t < 2000; t++) {
+		lowest = std::min(lowest, HighlightLevel(t));
+		highest = std::max(highest, HighlightLevel(t));
 	}
-	void TearDown() override
-	{
-		memset(keys, 0, numkeys);
-		SDL_Quit();
-		alarm(0);
-	}
-};
+	EXPECT_GE(lowest, 145);
+	EXPECT_LE(lowest, 146);
+	EXPECT_GE(highest, 254);
+	EXPECT_LE(highest, 255);
+	// a period of 6 pi frames: nearly the same level 19 frames on
+	EXPECT_NEAR(HighlightLevel(19), HighlightLevel(0), 3);
+}
+
+TEST(LeavingPlay, EscapeAlwaysLeavesAndZOnlyAfterGameOverOnceSeenUp)
+{
+	bool canquit = false;
+	EXPECT_TRUE(ShouldLeavePlay(EscapeButton, false, &canquit));
+	EXPECT_TRUE(ShouldLeavePlay(EscapeButton | Fire1Button, true, &canquit));
+	// Z with lives left is only fire
+	for (int i = 0; i < 3; i++) EXPECT_FALSE(ShouldLeavePlay(Fire1Button, false, &canquit));
+	EXPECT_FALSE(ShouldLeavePlay(0, false, &canquit));
+	EXPECT_FALSE(canquit);
+
+	// Z held as the last life goes: play goes on until Z is up once and then held
+	for (int i = 0; i < 3; i++) EXPECT_FALSE(ShouldLeavePlay(Fire1Button | LeftButton, true, &canquit));
+	EXPECT_FALSE(canquit);
+	EXPECT_FALSE(ShouldLeavePlay(LeftButton, true, &canquit));
+	EXPECT_TRUE(canquit);
+	EXPECT_FALSE(ShouldLeavePlay(0, true, &canquit));
+	EXPECT_TRUE(canquit);
+	EXPECT_TRUE(ShouldLeavePlay(Fire1Button, true, &canquit));
+}
+
+TEST(LeavingPlay, ZUpAtGameOverArmsInTheNextFrame)
+{
+	bool canquit = false;
+	EXPECT_FALSE(ShouldLeavePlay(0, true, &canquit));
+	EXPECT_TRUE(canquit);
+	EXPECT_TRUE(ShouldLeavePlay(Fire1Button, true, &canquit));
+	// other fire buttons are not Z
+	canquit = true;
+	EXPECT_FALSE(ShouldLeavePlay(Fire2Button | Fire4Button | ReturnButton | SpaceButton, true, &canquit));
+}
+
+using Clock = std::chrono::steady_clock;
 
 static void PushQuit()
 {
@@ -50,64 +94,421 @@ static void PushQuit()
 	SDL_PushEvent(&event);
 }
 
-// Both ways out are seen before anything of the frame is drawn.
-static void ExpectWindowUntouched()
+// SDL, the window and, when its bundles are here, the game: brought up once
+// for the whole program, as the real one does, and never taken down.
+class TopLevel : public testing::Test
 {
-	SDL_Surface *window = SDL_GetVideoSurface();
-	int touched = 0;
-	for (int y = 0; y < window->h; y++)
-		for (int x = 0; x < window->w; x++)
-			if (((uint8_t *)window->pixels)[y * window->pitch + 4 * x] != 0xA5) touched++;
-	EXPECT_EQ(touched, 0);
-}
+protected:
+	static inline Uint8 *keys = nullptr;
+	static inline bool loaded = false;
+	std::thread script;
 
-TEST_F(Loop, EndsOnAQuitEvent)
-{
-	SDL_Surface *window = SDL_GetVideoSurface();
-	memset(window->pixels, 0xA5, (size_t)window->pitch * window->h);
-	PushQuit();
-	EntryPoint();
-	ExpectWindowUntouched();
-	SDL_Event event;
-	EXPECT_EQ(SDL_PollEvent(&event), 0);
-}
+	static void SetUpTestSuite()
+	{
+		if (keys) return;
+		ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO), 0) << SDL_GetError();
+		ASSERT_TRUE(_InitializeScreen());
+		int numkeys = 0;
+		keys = SDL_GetKeyState(&numkeys);
+		char problem[256];
+		InitializeGame();
+		loaded = CheckGameResources(game.resources, problem, sizeof problem);
+	}
+	void SetUp() override
+	{
+		alarm(30);  // a loop that never ends fails here instead of hanging
+		ASSERT_NE(keys, nullptr);
+		ReleaseAll();
+		SDL_Event event;
+		while (SDL_PollEvent(&event)) {}
+		// a volume no sound of the game is played at marks every channel unused
+		Mix_HaltChannel(-1);
+		Mix_Volume(-1, 1);
+		SDL_Surface *window = SDL_GetVideoSurface();
+		memset(window->pixels, 0xA5, (size_t)window->pitch * window->h);
+	}
+	void TearDown() override
+	{
+		if (script.joinable()) script.join();
+		ReleaseAll();
+		alarm(0);
+	}
+	void RequireGame()
+	{
+		if (!loaded) GTEST_SKIP() << "the bundles are not in " << get_current_dir_name();
+	}
 
-TEST_F(Loop, EndsWhileEscapeIsHeld)
-{
-	SDL_Surface *window = SDL_GetVideoSurface();
-	memset(window->pixels, 0xA5, (size_t)window->pitch * window->h);
-	keys[SDLK_ESCAPE] = 1;
-	EntryPoint();
-	ExpectWindowUntouched();
-}
+	static void ReleaseAll() { memset(keys, 0, SDLK_LAST); }
+	static void Hold(SDLKey key) { keys[key] = 1; }
+	static void Release(SDLKey key) { keys[key] = 0; }
+	static void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+	// Long enough for a 60 Hz loop to see the key down and then up.
+	static void Press(SDLKey key)
+	{
+		Hold(key);
+		Wait(150);
+		Release(key);
+		Wait(150);
+	}
+	void Run(std::function<void()> steps) { script = std::thread(steps); }
 
-static Uint32 QuitLater(Uint32, void *)
-{
-	PushQuit();
-	return 0;
-}
-
-TEST_F(Loop, PresentsADoubledPictureUntilTheWindowIsClosed)
-{
-	SDL_Surface *window = SDL_GetVideoSurface();
-	memset(window->pixels, 0, (size_t)window->pitch * window->h);
-	Uint32 start = SDL_GetTicks();
-	ASSERT_NE(SDL_AddTimer(300, QuitLater, nullptr), nullptr);
-	EntryPoint();
-	EXPECT_GE(SDL_GetTicks() - start, 300u);
-
-	auto at = [window](int x, int y) {
-		return *(Pixel *)((uint8_t *)window->pixels + (ptrdiff_t)y * window->pitch + 4 * x);
-	};
-	int blocksbroken = 0, colours = 0;
-	Pixel last = at(0, 0) + 1;
-	for (int y = 0; y < 480; y += 2)
-		for (int x = 0; x < 640; x += 2) {
-			Pixel p = at(x, y);
-			if (at(x + 1, y) != p || at(x, y + 1) != p || at(x + 1, y + 1) != p) blocksbroken++;
-			if (p != last) colours++, last = p;
+	static bool WindowUntouched()
+	{
+		SDL_Surface *window = SDL_GetVideoSurface();
+		for (int i = 0; i < window->pitch * window->h; i++)
+			if (((uint8_t *)window->pixels)[i] != 0xA5) return false;
+		return true;
+	}
+	static Pixel WindowPixel(int x, int y)
+	{
+		SDL_Surface *window = SDL_GetVideoSurface();
+		return *(Pixel *)((uint8_t *)window->pixels + (ptrdiff_t)(2 * y) * window->pitch + 8 * x) & 0xFFFFFF;
+	}
+	// Every ink pixel of the text drawn at (x, y) in the last frame shown, as
+	// one colour; 0 when they differ or there is no ink.
+	static Pixel ColourOfText(const Font *font, int x, int y, const char *str)
+	{
+		std::vector<Pixel> canvas(320 * 240, 0);
+		Bitmap bitmap;
+		InitializeBitmap(&bitmap, 320, 240, 320 * 4, canvas.data());
+		DrawString(&bitmap, font, x, y, 0xFFFFFFFFu, str);
+		Pixel colour = 0;
+		for (int i = 0; i < 320 * 240; i++) {
+			if (!canvas[i]) continue;
+			Pixel p = WindowPixel(i % 320, i / 320);
+			if (colour && p != colour) return 0;
+			colour = p;
 		}
-	EXPECT_EQ(blocksbroken, 0);
-	// a test card, not an empty window
-	EXPECT_GT(colours, 100);
+		return colour;
+	}
+	static bool IsHighlight(Pixel p)
+	{
+		int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
+		return r == g && r >= 145 && b == 128;
+	}
+	static constexpr Pixel Text = 0xE0FFE0;
+	// Which of the three items the last menu frame highlighted, -1 when the
+	// frame is not the menu with exactly one highlighted item.
+	static int HighlightedItem()
+	{
+		const char *items[3] = {"Start game", "Credits", "Quit"};
+		int highlighted = -1;
+		for (int i = 0; i < 3; i++) {
+			Pixel c = ColourOfText(&OL12Font, 187, 140 + 16 * i, items[i]);
+			if (IsHighlight(c)) {
+				if (highlighted != -1) return -1;
+				highlighted = i;
+			} else if (c != Text) return -1;
+		}
+		if (ColourOfText(&OL8Font, 190, 207, "Arrow keys to move,") != Text ||
+			ColourOfText(&OL8Font, 190, 216, "Z to fire (and select),") != Text ||
+			ColourOfText(&OL8Font, 190, 225, "Left shift to focus fire.") != Text ||
+			ColourOfText(&OL8Font, 230, 2, "zEP beta version") != Text)
+			return -1;
+		return highlighted;
+	}
+	static bool ShowsCredits()
+	{
+		return ColourOfText(&OL8Font, 180, 140, "Code & Graphics:") == Text &&
+		       ColourOfText(&OL16Font, 189, 152, "Quillon") == Text &&
+		       ColourOfText(&OL8Font, 180, 176, "Audio & Title Art:") == Text &&
+		       ColourOfText(&OL16Font, 189, 188, "Ambrel") == Text &&
+		       IsHighlight(ColourOfText(&OL12Font, 200, 216, "OK"));
+	}
+	static bool ShowsPlay()
+	{
+		return ColourOfText(&OL8Font, 312 - WidthOfString(&OL8Font, "Score: 00000") + 1, 4, "Score: 00000") == 0xFFFFFF;
+	}
+	// Some channel played the sound at this volume since the test began.
+	static bool WasPlayed(const char *sound, int volume)
+	{
+		Mix_Chunk *chunk = (Mix_Chunk *)PointerForKey(&game.audio.sounds, sound);
+		for (int channel = 1; channel < 16; channel++)
+			if (chunk && Mix_GetChunk(channel) == chunk && Mix_Volume(channel, -1) == volume) return true;
+		return false;
+	}
+};
+
+TEST_F(TopLevel, WaitForButtonUpReturnsAtOnceWhenNothingIsHeld)
+{
+	Clock::time_point start = Clock::now();
+	EXPECT_TRUE(WaitForButtonUp());
+	EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
+	EXPECT_TRUE(WindowUntouched());
+}
+
+TEST_F(TopLevel, WaitForButtonUpWaitsForEveryKeyReturnSpaceAndYIncluded)
+{
+	SDLKey held[] = {SDLK_RETURN, SDLK_SPACE, SDLK_y, SDLK_LSHIFT, SDLK_ESCAPE};
+	for (SDLKey key : held) Hold(key);
+	std::atomic<Clock::rep> lastrelease{0};
+	Run([&] {
+		for (SDLKey key : held) {
+			Wait(60);
+			lastrelease = Clock::now().time_since_epoch().count();
+			Release(key);
+		}
+	});
+	EXPECT_TRUE(WaitForButtonUp());
+	EXPECT_GE(Clock::now().time_since_epoch().count(), lastrelease.load());
+	script.join();
+	EXPECT_TRUE(WindowUntouched());
+}
+
+TEST_F(TopLevel, WaitForButtonUpEndsOnAClosedWindowWhileAKeyIsHeld)
+{
+	Hold(SDLK_z);
+	PushQuit();
+	EXPECT_FALSE(WaitForButtonUp());
+}
+
+TEST_F(TopLevel, MenuOpensOnStartGameAndUpWrapsToQuitWithASound)
+{
+	RequireGame();
+	Run([] {
+		Wait(200);
+		Press(SDLK_UP);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_EQ(HighlightedItem(), 2);
+	EXPECT_TRUE(WasPlayed("Sounds/enemybullet", 32));
+	EXPECT_FALSE(WasPlayed("Sounds/points", 128));
+}
+
+TEST_F(TopLevel, MenuStartsOnStartGame)
+{
+	RequireGame();
+	Run([] {
+		Wait(200);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_EQ(HighlightedItem(), 0);
+	EXPECT_FALSE(WasPlayed("Sounds/enemybullet", 32));
+}
+
+TEST_F(TopLevel, MenuDownWrapsFromQuitToStartGame)
+{
+	RequireGame();
+	Run([] {
+		for (int i = 0; i < 3; i++) Press(SDLK_DOWN);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_EQ(HighlightedItem(), 0);
+}
+
+TEST_F(TopLevel, MenuMovesOnceForAHeldKey)
+{
+	RequireGame();
+	Run([] {
+		Wait(100);
+		Hold(SDLK_DOWN);
+		Wait(500);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_EQ(HighlightedItem(), 1);
+}
+
+TEST_F(TopLevel, MenuIsNotDrawnWhileAKeyHeldAtItsStartIsDown)
+{
+	RequireGame();
+	Hold(SDLK_DOWN);
+	Run([] {
+		Wait(300);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_TRUE(WindowUntouched());
+}
+
+TEST_F(TopLevel, MenuIgnoresAKeyHeldAtItsStartAfterItsRelease)
+{
+	RequireGame();
+	Hold(SDLK_DOWN);
+	Hold(SDLK_ESCAPE);
+	Run([] {
+		Wait(200);
+		ReleaseAll();
+		Wait(200);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_EQ(HighlightedItem(), 0);
+}
+
+TEST_F(TopLevel, MenuEscapeEndsTheRunSilently)
+{
+	RequireGame();
+	Run([] {
+		Wait(200);
+		Hold(SDLK_ESCAPE);
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_FALSE(WasPlayed("Sounds/points", 128));
+}
+
+TEST_F(TopLevel, MenuQuitPlaysPointsAndEndsTheRun)
+{
+	RequireGame();
+	Run([] {
+		Press(SDLK_DOWN);
+		Press(SDLK_DOWN);
+		Hold(SDLK_z);
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_TRUE(WasPlayed("Sounds/points", 128));
+}
+
+TEST_F(TopLevel, MenuStartGameReturnsOnlyOnceZIsReleased)
+{
+	RequireGame();
+	std::atomic<Clock::rep> release{0};
+	Run([&] {
+		Wait(200);
+		Hold(SDLK_z);
+		Wait(300);
+		release = Clock::now().time_since_epoch().count();
+		Release(SDLK_z);
+	});
+	EXPECT_TRUE(RunMainMenu());
+	EXPECT_GE(Clock::now().time_since_epoch().count(), release.load());
+	EXPECT_NE(release.load(), 0);
+	EXPECT_TRUE(WasPlayed("Sounds/points", 128));
+}
+
+TEST_F(TopLevel, CreditsOpenFromTheMenu)
+{
+	RequireGame();
+	Run([] {
+		Press(SDLK_DOWN);
+		Press(SDLK_z);
+		Wait(200);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_TRUE(ShowsCredits());
+}
+
+TEST_F(TopLevel, EscapeInTheCreditsReturnsToTheMenuStillOnCredits)
+{
+	RequireGame();
+	Run([] {
+		Press(SDLK_DOWN);
+		Press(SDLK_z);
+		Press(SDLK_ESCAPE);
+		Wait(200);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_EQ(HighlightedItem(), 1);
+}
+
+TEST_F(TopLevel, CreditsLeaveOnZAfterTheSoundAndTheRelease)
+{
+	RequireGame();
+	std::atomic<Clock::rep> release{0};
+	Run([&] {
+		Wait(200);
+		Hold(SDLK_z);
+		Wait(300);
+		release = Clock::now().time_since_epoch().count();
+		Release(SDLK_z);
+	});
+	EXPECT_TRUE(RunCredits());
+	EXPECT_GE(Clock::now().time_since_epoch().count(), release.load());
+	EXPECT_TRUE(ShowsCredits());
+	EXPECT_TRUE(WasPlayed("Sounds/points", 128));
+}
+
+TEST_F(TopLevel, CreditsEndOnAClosedWindow)
+{
+	RequireGame();
+	Run([] {
+		Wait(200);
+		PushQuit();
+	});
+	EXPECT_FALSE(RunCredits());
+	EXPECT_TRUE(ShowsCredits());
+	EXPECT_FALSE(WasPlayed("Sounds/points", 128));
+}
+
+TEST_F(TopLevel, EscapeInPlayReturnsToTheMenuAndPausesTheMusic)
+{
+	RequireGame();
+	int timer = game.timer;
+	Run([] {
+		Press(SDLK_z);
+		Wait(300);
+		Press(SDLK_ESCAPE);
+		Wait(200);
+		Hold(SDLK_ESCAPE);
+	});
+	EntryPoint();
+	EXPECT_GE(game.timer - timer, 10);
+	EXPECT_EQ(HighlightedItem(), 0);
+	EXPECT_EQ(Mix_PausedMusic(), 1);
+}
+
+TEST_F(TopLevel, AClosedWindowEndsPlayAtOnceWithTheMusicPlaying)
+{
+	RequireGame();
+	Run([] {
+		Press(SDLK_z);
+		Wait(300);
+		PushQuit();
+	});
+	EntryPoint();
+	EXPECT_TRUE(ShowsPlay());
+	EXPECT_EQ(Mix_PlayingMusic(), 1);
+	EXPECT_EQ(Mix_PausedMusic(), 0);
+}
+
+// After the game is over a Z held since before is not enough to leave: Z
+// has to be released and pressed again. Z with lives left only fires.
+TEST_F(TopLevel, PlayIsLeftAfterGameOverByAFreshZOnly)
+{
+	RequireGame();
+	Run([] {
+		Press(SDLK_z);  // start
+		Wait(200);
+		Hold(SDLK_z);
+		Wait(300);
+		// the game thread reads this in its next frame; nothing else writes
+		// the lives this early in a game
+		game.player.lives = 0;
+		Wait(300);
+		Release(SDLK_z);
+		Wait(150);
+		Press(SDLK_z);  // leaves play; the menu waits for the release
+		Wait(200);
+		Hold(SDLK_ESCAPE);
+	});
+	EntryPoint();
+	// a Z that had left play while still held would have started a second
+	// game with the next press, with three lives again
+	EXPECT_EQ(game.player.lives, 0);
+	EXPECT_EQ(HighlightedItem(), 0);
+}
+
+TEST_F(TopLevel, EachGameStartsAfresh)
+{
+	RequireGame();
+	Run([] {
+		Press(SDLK_z);
+		Wait(300);
+		// still on screen after Z with lives left
+		Press(SDLK_z);
+		Wait(100);
+		Press(SDLK_ESCAPE);
+		Press(SDLK_z);
+		Wait(200);
+		PushQuit();
+	});
+	EntryPoint();
+	EXPECT_TRUE(ShowsPlay());
+	EXPECT_EQ(game.player.lives, 3);
+	EXPECT_EQ(game.score, 0);
 }

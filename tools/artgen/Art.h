@@ -32,3 +32,4 @@ Canvas StarSheet();
 // Band 0 .. 3 of the night sky: 512 x 240, transparent above the band.
 Canvas SkyBand(int band);
 Canvas TitlePicture();
+Canvas IconPicture();  // 32 x 32, for the desktop entry

@@ -268,3 +268,13 @@ static Canvas Star(bool lit)
 }
 
 Canvas StarSheet() { return Sheet({Star(false), Star(true)}, 2); }
+
+// The desktop icon: the hero, still and facing right, on a disc of night sky.
+Canvas IconPicture()
+{
+	Canvas icon = NewCanvas(32, 32);
+	GlowDisc(&icon, 16, 16, 15.5, Hex(0x3a2f6b), Hex(0x1d1f4f), Hex(0x0b0d2b));
+	Canvas hero = Hero(0, false, false);
+	Paste(&icon, hero, 4, 2);
+	return icon;
+}

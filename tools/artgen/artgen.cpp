@@ -22,7 +22,7 @@ int main(int argc, char **argv)
 		{"OL.png", HeroSheet}, {"PlayerBullets2.png", PlayerBulletSheet}, {"PlayerBulletFlash.png", FlashSheet},
 		{"Bullets.png", BulletSheet}, {"Splat.png", SplatSheet}, {"Ectoplasm.png", EctoplasmSheet},
 		{"Orb.png", OrbSheet}, {"Flame.png", FlameSheet}, {"Warning.png", WarningSheet}, {"Star.png", StarSheet},
-		{"Title.png", TitlePicture},
+		{"Title.png", TitlePicture}, {"Icon.png", IconPicture},
 	};
 	for (const Output &o : outputs)
 		if (!Save(o.make(), dir + o.file)) return 1;
