@@ -124,11 +124,12 @@ static int CheckText(const Shot *shot, int size, int x, int y, bool right, const
 
 static bool LoadBundles()
 {
-	ResourceLoader *loader = AllocResourceLoader();
-	StartRequestingResourceBundles(loader);
-	for (const char *bundle : GameBundleNames) RequestResourceBundle(loader, bundle);
-	EndRequestingResourceBundles(loader);
-	game.resources = ResourceBundleList(loader);
+	// kept in the game record, where the bundles stay reachable until exit
+	game.loader = AllocResourceLoader();
+	StartRequestingResourceBundles(game.loader);
+	for (const char *bundle : GameBundleNames) RequestResourceBundle(game.loader, bundle);
+	EndRequestingResourceBundles(game.loader);
+	game.resources = ResourceBundleList(game.loader);
 	return game.resources != nullptr;
 }
 
