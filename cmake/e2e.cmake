@@ -21,6 +21,8 @@ foreach(script ${ZEP_E2E_SCRIPTS})
     COMMAND bash ${script} ${ZEP_RUN_DIR} $<TARGET_FILE:zepprobe> ${ZEP_SHOTS_DIR})
   set_tests_properties(e2e.${name} PROPERTIES
     LABELS e2e SKIP_RETURN_CODE 77 TIMEOUT 60
+    # one X server at a time: parallel runs raced for display numbers
+    RESOURCE_LOCK xserver
     # no sound device is needed to play; the dummy driver still mixes
     ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endforeach()
