@@ -2,6 +2,7 @@
 // down. Where SDL has a start-up library (Windows, Mac OS) it defines main
 // and calls SDL_main; elsewhere SDL.h leaves main alone and ours forwards.
 #include <SDL.h>
+#include <cstdio>
 #include "Game/Main.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
 
@@ -13,7 +14,10 @@ extern "C" int SDL_main(int argc, char **argv)
 	(void)argc;
 	(void)argv;
 	// timer, audio, video; no handlers for fatal signals
-	if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) < 0) return 1;
+	if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) < 0) {
+		fprintf(stderr, "zEP: cannot start SDL: %s\n", SDL_GetError());
+		return 1;
+	}
 	if (!_InitializeScreen()) {
 		SDL_Quit();
 		return 1;

@@ -35,11 +35,14 @@ RequireBundles()
 
 # A 640x480 screen with nothing but the game on it, so the window is the
 # whole screen. -displayfd lets the server pick a display nobody uses.
+# -noreset: by default the server resets when its last client leaves and
+# refuses connections meanwhile; SDL's probe connection is such a client, and
+# so is the game that was just closed, so a loaded machine saw zep refused.
 StartX()
 {
 	local fifo
 	fifo=$(mktemp -u) && mkfifo "$fifo" || Fail "no fifo"
-	Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+	Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
 	XVFB=$!
 	read -r -t 10 display <"$fifo" || Fail "Xvfb did not start"
 	rm -f "$fifo"
@@ -69,7 +72,7 @@ WaitFor()
 	shift
 	STEP=$((STEP + 1))
 	while :; do
-		kill -0 "$GAME" 2>/dev/null || Fail "zep ended while waiting for $what"
+		kill -0 "$GAME" 2>/dev/null || { wait "$GAME"; Fail "zep ended with exit code $? while waiting for $what"; }
 		Shoot "$what"
 		ok=1 out=''
 		for check in "$@"; do
