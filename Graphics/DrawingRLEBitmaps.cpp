@@ -47,19 +47,21 @@ static inline void WalkRLERows(Bitmap *bitmap, const Pixel *rows, int width, int
 }
 
 // Sprite runs are mostly short, where a call to memcpy costs more than the
-// copy: those move in 16-byte steps that compile to single vector moves.
+// copy and a loop over the length mispredicts: a short run is copied as two
+// fixed-size blocks, one from each end, which overlap in the middle.
 static inline void CopyRun(Pixel *dest, const Pixel *src, int n)
 {
-	if (n >= 16) {
-		memcpy(dest, src, (size_t)n * 4);
-		return;
-	}
-	for (; n >= 4; n -= 4, dest += 4, src += 4) memcpy(dest, src, 16);
-	switch (n) {
-	case 3: dest[2] = src[2]; [[fallthrough]];
-	case 2: dest[1] = src[1]; [[fallthrough]];
-	case 1: dest[0] = src[0]; break;
-	}
+	if (n > 16) memcpy(dest, src, (size_t)n * 4);
+	else if (n >= 8) {
+		memcpy(dest, src, 32);
+		memcpy(dest + n - 8, src + n - 8, 32);
+	} else if (n >= 4) {
+		memcpy(dest, src, 16);
+		memcpy(dest + n - 4, src + n - 4, 16);
+	} else if (n >= 2) {
+		memcpy(dest, src, 8);
+		memcpy(dest + n - 2, src + n - 2, 8);
+	} else if (n == 1) dest[0] = src[0];
 }
 
 // Cuts a run at start..start+num against [0, max); false when nothing is left.

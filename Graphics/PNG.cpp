@@ -218,12 +218,34 @@ static void OutputDeflateLiteral(DeflateReader *self, uint8_t literal)
 	self->pos++;
 }
 
-// Byte by byte, so that an offset shorter than the length repeats the pattern.
+// A match is most of the bytes of a picture, so it is copied in blocks where
+// it can be: when neither end wraps round the window, a match at least as far
+// back as it is long is one memmove (whose source may lie ahead, in bytes
+// not yet overwritten), and a nearer one, which repeats its own output, is
+// copied forwards in 8-byte steps where the offset allows or byte by byte.
 static void OutputDeflateMatch(DeflateReader *self, int offset, int length)
 {
-	for (int i = 0; i < length; i++)
-		self->window[(self->pos + i) & WindowMask] = self->window[(self->pos - offset + i) & WindowMask];
-	self->pos += length;
+	uint32_t to = self->pos & WindowMask, from = (self->pos - (uint32_t)offset) & WindowMask;
+	uint8_t *window = self->window;
+	self->pos += (uint32_t)length;
+	if (to + (uint32_t)length > WindowSize || from + (uint32_t)length > WindowSize) {
+		for (int i = 0; i < length; i++) window[(to + (uint32_t)i) & WindowMask] = window[(from + (uint32_t)i) & WindowMask];
+		return;
+	}
+	uint8_t *d = window + to;
+	const uint8_t *s = window + from;
+	if (offset >= length) {
+		memmove(d, s, (size_t)length);
+		return;
+	}
+	// Nearer than it is long, the match repeats its first offset bytes: once
+	// past the first step - offset bytes, where step is the smallest multiple
+	// of the offset of at least 8, byte i equals byte i - step, which is
+	// already out, so 8 bytes move at a time.
+	int step = (8 + offset - 1) / offset * offset, i = 0;
+	for (; i < length && i < step - offset; i++) d[i] = s[i];
+	for (; i + 8 <= length; i += 8) memcpy(d + i, d + i - step, 8);
+	for (; i < length; i++) d[i] = s[i];
 }
 
 static void InitializeDeflateFixedLiteralCode(uint16_t *table)
@@ -475,17 +497,38 @@ static void InputCallback(BitStreamReader *bits, void *context)
 	ProvideDeflateInputBuffer(reader, self->idatstart, self->idatsize);
 }
 
+// Eight bytewise sums modulo 256 in one word: the low seven bits of each
+// byte add without reaching the next byte, and the top bit is their carry
+// plus the two top bits.
+static uint64_t AddBytes(uint64_t a, uint64_t b)
+{
+	const uint64_t top = 0x8080808080808080u;
+	return ((a & ~top) + (b & ~top)) ^ ((a ^ b) & top);
+}
+
 // Unfilters one row in place; above is the previous row, zeros for the first.
-// Both have bpp zero bytes before them, the "left" of the first pixel.
-static void UndoPNGFilter(uint8_t *current, const uint8_t *above, int filter, int n, int bpp)
+// Both have bpp zero bytes before them, the "left" of the first pixel. Made
+// once for each pixel size, so that the distance to the left byte is a
+// constant the compiler can unroll and schedule around.
+template <int bpp>
+static void UndoPNGFilterOf(uint8_t *current, const uint8_t *above, int filter, int n)
 {
 	switch (filter) {
 	case 1:
 		for (int i = 0; i < n; i++) current[i] = (uint8_t)(current[i] + current[i - bpp]);
 		break;
-	case 2:
-		for (int i = 0; i < n; i++) current[i] = (uint8_t)(current[i] + above[i]);
+	case 2: {
+		int i = 0;
+		for (; i + 8 <= n; i += 8) {
+			uint64_t c, u;
+			memcpy(&c, current + i, 8);
+			memcpy(&u, above + i, 8);
+			c = AddBytes(c, u);
+			memcpy(current + i, &c, 8);
+		}
+		for (; i < n; i++) current[i] = (uint8_t)(current[i] + above[i]);
 		break;
+	}
 	case 3:
 		for (int i = 0; i < n; i++) current[i] = (uint8_t)(current[i] + ((current[i - bpp] + above[i]) >> 1));
 		break;
@@ -498,6 +541,17 @@ static void UndoPNGFilter(uint8_t *current, const uint8_t *above, int filter, in
 			current[i] = (uint8_t)(current[i] + predictor);
 		}
 		break;
+	}
+}
+
+// bpp is 1 for depths below 8, else 1 to 4 bytes of 8-bit samples.
+static void UndoPNGFilter(uint8_t *current, const uint8_t *above, int filter, int n, int bpp)
+{
+	switch (bpp) {
+	case 1: UndoPNGFilterOf<1>(current, above, filter, n); break;
+	case 2: UndoPNGFilterOf<2>(current, above, filter, n); break;
+	case 3: UndoPNGFilterOf<3>(current, above, filter, n); break;
+	default: UndoPNGFilterOf<4>(current, above, filter, n); break;
 	}
 }
 

@@ -21,7 +21,10 @@ row("RLE sprites vs SDL RLE colour-key blit", "BM_DrawRLEBitmap/0", "BM_SDLBlitS
 row("  clipped at the edges", "BM_DrawRLEBitmap/1", "BM_SDLBlitSurface/1")
 row("doubling vs memcpy of 1,228,800 bytes", "BM_CopyDoubledPixels", "BM_Memcpy1228800")
 row("doubling vs SDL_SoftStretch", "BM_CopyDoubledPixels", "BM_SDLSoftStretch")
-row("PNG loader vs libpng (title picture)", "BM_LoadPNG", "BM_Libpng")
+for n, what in ((0, "the game's pictures"), (1, "PNG files of /usr/share")):
+    row(f"PNG loader vs libpng, {what}", f"BM_LoadPNG/{n}", f"BM_Libpng/{n}")
+    row(f"  inflate vs zlib uncompress", f"BM_Inflate/{n}", f"BM_ZlibUncompress/{n}")
+    row(f"  inflate vs zlib raw inflate (no Adler-32)", f"BM_Inflate/{n}", f"BM_ZlibInflateRaw/{n}")
 for n in (64, 256, 1024):
     row(f"collision sweep vs every pair, n = m = {n}", f"BM_CollisionSweep/{n}", f"BM_CollisionBruteForce/{n}")
 frame = runs["BM_CrowdedFrame"]

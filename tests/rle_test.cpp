@@ -122,6 +122,26 @@ TEST(RLEDrawing, EveryKindMatchesPerPixelDrawingAtRandomPositions)
 	}
 }
 
+// Short runs are copied in size classes (1, 2-3, 4-7, 8-16, longer) that
+// overlap their own ends: every length, unclipped and cut at either edge,
+// must write exactly its pixels.
+TEST(RLEDrawing, EveryRunLengthWritesExactlyItsPixels)
+{
+	for (int n = 1; n <= 40; n++) {
+		std::vector<Pixel> row((size_t)n + 2, 0);
+		for (int i = 1; i <= n; i++) row[(size_t)i] = 0xFF000000u | (Pixel)(i * 0x010203);
+		Bitmap src;
+		InitializeBitmap(&src, n + 2, 1, (n + 2) * 4, row.data());
+		Encoded e = Encode(&src, 0, 0, n + 2, 1);
+		for (int x : {3, -n / 2, 48 - n / 2 - 2}) {
+			GuardedBitmap got(48, 3, 0xFF204060u), want(48, 3, 0xFF204060u);
+			DrawRLEBitmap(&got.bitmap, e.image(), x, 1);
+			Reference(want, &src, x, 1, Plain, 0);
+			ASSERT_EQ(got.memory, want.memory) << "run of " << n << " at " << x;
+		}
+	}
+}
+
 TEST(RLEDrawing, EdgePlacements)
 {
 	std::vector<Pixel> px(16 * 300);

@@ -1,12 +1,11 @@
 // The engine's hot paths, each beside a peer measured in the same run:
 // RLE sprites against SDL 1.2's own RLE-accelerated colour-key blit, the
-// doubling copy against memcpy and SDL_SoftStretch, the PNG loader against
-// libpng, the sorted collision sweep against testing every pair, and a
-// crowded frame of the real game. Run from the folder with the bundles
+// doubling copy against memcpy and SDL_SoftStretch, the sorted collision
+// sweep against testing every pair, and a crowded frame of the real game
+// (the PNG loader and its inflate decoder are in png_bench.cpp). Run from the folder with the bundles
 // (bench/run.sh does it and prints the ratios).
 #include <benchmark/benchmark.h>
 #include <SDL.h>
-#include <png.h>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -14,7 +13,6 @@
 #include "Game/Bullets.h"
 #include "Game/Enemy.h"
 #include "Graphics/Drawing.h"
-#include "Graphics/PNG.h"
 #include "Platform/ResourceLoader.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
 
@@ -138,47 +136,6 @@ void BM_SDLSoftStretch(benchmark::State &state)
 	SDL_FreeSurface(dest);
 }
 
-std::vector<uint8_t> ArtFile()
-{
-	std::ifstream in("../art/Title.png", std::ios::binary);
-	return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void *StorePixel(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int, int)
-{
-	*(Pixel *)destination = (Pixel)a << 24 | (Pixel)r << 16 | (Pixel)g << 8 | b;
-	return (Pixel *)destination + 1;
-}
-
-void BM_LoadPNG(benchmark::State &state)
-{
-	std::vector<uint8_t> file = ArtFile();
-	std::vector<Pixel> out(320 * 240);
-	for (auto _ : state) {
-		PNGLoader loader;
-		InitializePNGLoader(&loader, file.data(), file.size());
-		if (!LoadPNGHeader(&loader) || !LoadPNGImageData(&loader, out.data(), 1280, StorePixel)) state.SkipWithError("decode");
-		benchmark::ClobberMemory();
-	}
-	state.SetBytesProcessed(state.iterations() * 320 * 240 * 4);
-}
-
-void BM_Libpng(benchmark::State &state)
-{
-	std::vector<uint8_t> file = ArtFile();
-	std::vector<Pixel> out(320 * 240);
-	for (auto _ : state) {
-		png_image img;
-		memset(&img, 0, sizeof img);
-		img.version = PNG_IMAGE_VERSION;
-		if (!png_image_begin_read_from_memory(&img, file.data(), file.size())) state.SkipWithError("libpng");
-		img.format = PNG_FORMAT_BGRA;
-		png_image_finish_read(&img, nullptr, out.data(), 0, nullptr);
-		benchmark::ClobberMemory();
-	}
-	state.SetBytesProcessed(state.iterations() * 320 * 240 * 4);
-}
-
 // n bullets against n enemies spread over the screen, sorted by their tops.
 // They live outside the pool, which holds fewer than 2 x 1024 objects.
 std::vector<Object> collisionobjects;
@@ -265,8 +222,6 @@ BENCHMARK(BM_SDLBlitSurface)->Arg(0)->Arg(1);
 BENCHMARK(BM_CopyDoubledPixels);
 BENCHMARK(BM_Memcpy1228800);
 BENCHMARK(BM_SDLSoftStretch);
-BENCHMARK(BM_LoadPNG);
-BENCHMARK(BM_Libpng);
 BENCHMARK(BM_CollisionSweep)->Arg(64)->Arg(256)->Arg(1024);
 BENCHMARK(BM_CollisionBruteForce)->Arg(64)->Arg(256)->Arg(1024);
 BENCHMARK(BM_CrowdedFrame);
