@@ -12,7 +12,8 @@ SDL_AUDIODRIVER=dummy ../bench/engine/engine_bench --benchmark_min_time=0.5 --be
   --benchmark_out_format=json >/dev/null 2>&1
 python3 - ../bench.json <<'PY'
 import json, sys
-runs = {b["run_name"]: b["real_time"] for b in json.load(open(sys.argv[1]))["benchmarks"] if b["aggregate_name"] == "median"}
+medians = {b["run_name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"] if b["aggregate_name"] == "median"}
+runs = {name: b["real_time"] for name, b in medians.items()}
 def row(name, ours, peer):
     a, b = runs[ours], runs[peer]
     print(f"{name:44s} {a/1000:10.1f} us {b/1000:10.1f} us   peer/ours {b/a:5.2f}")
@@ -28,5 +29,6 @@ for n, what in ((0, "the game's pictures"), (1, "PNG files of /usr/share")):
 for n in (64, 256, 1024):
     row(f"collision sweep vs every pair, n = m = {n}", f"BM_CollisionSweep/{n}", f"BM_CollisionBruteForce/{n}")
 frame = runs["BM_CrowdedFrame"]
-print(f"{'crowded frame (run + draw + double)':44s} {frame/1000:10.1f} us   {100*frame/16666667:.2f} % of a 60 Hz frame")
+objects = medians["BM_CrowdedFrame"]["objects"]
+print(f"{'crowded frame (run + draw + double)':44s} {frame/1000:10.1f} us   {100*frame/16666667:.2f} % of a 60 Hz frame, {objects:.0f} objects")
 PY
