@@ -10,8 +10,8 @@ foreach(name OL PlayerBullets2 PlayerBulletFlash Bullets Splat Ectoplasm Orb Fla
 endforeach()
 file(GLOB ZEP_ARTGEN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/artgen/*)
 add_custom_command(OUTPUT ${ZEP_ART_PNGS}
-  COMMAND artgen ${ZEP_ART_DIR}
-  DEPENDS artgen ${ZEP_ARTGEN_SOURCES}
+  COMMAND artgen ${ZEP_ART_DIR} ${CMAKE_SOURCE_DIR}/assets/art/OL.txt
+  DEPENDS artgen ${ZEP_ARTGEN_SOURCES} ${CMAKE_SOURCE_DIR}/assets/art/OL.txt
   COMMENT "Drawing the game's pictures"
   VERBATIM)
 

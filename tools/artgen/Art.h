@@ -2,7 +2,10 @@
 // bullet colours and one function per picture resource.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 #include "tools/artgen/Canvas.h"
+#include "tools/artgen/Grid.h"
 
 // A fixed linear congruential sequence: the same numbers on every machine.
 struct Random
@@ -19,7 +22,9 @@ struct Random
 
 extern const uint32_t PaletteColours[13];
 
-Canvas HeroSheet();
+// The hero comes from its pixel-art grids, which must hold its six poses.
+[[nodiscard]] bool CheckHeroGrids(const std::vector<GridPicture> &hero, std::string *error);
+Canvas HeroSheet(const std::vector<GridPicture> &hero);
 Canvas PlayerBulletSheet();
 Canvas FlashSheet();
 Canvas BulletSheet();
@@ -32,4 +37,4 @@ Canvas StarSheet();
 // Band 0 .. 3 of the night sky: 512 x 240, transparent above the band.
 Canvas SkyBand(int band);
 Canvas TitlePicture();
-Canvas IconPicture();  // 32 x 32, for the desktop entry
+Canvas IconPicture(const std::vector<GridPicture> &hero);  // 32 x 32, for the desktop entry

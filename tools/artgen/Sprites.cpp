@@ -1,6 +1,7 @@
 // The sprite sheets: the hero, shots, bullets, splats, the three enemies,
-// the off-screen warning and the lives star. Everything is computed from
-// shapes and a seeded sequence, so every build draws the same pixels.
+// the off-screen warning and the lives star. The hero is pixel art read from
+// a text grid; everything else is computed from shapes and a seeded
+// sequence, so every build draws the same pixels.
 #include "tools/artgen/Art.h"
 
 static const Pixel Clear = 0;
@@ -18,44 +19,46 @@ static Canvas Sheet(const std::vector<Canvas> &cells, int columns)
 	return sheet;
 }
 
-// The hero flying right: head, red cloak streaming behind, and when firing a
-// muzzle flash ahead. lean: -1 backward, 0 still, +1 forward; up tilts her.
-static Canvas Hero(int lean, bool up, bool firing)
+// The hero's poses in sheet order: climbing, then level, each backward,
+// still and forward.
+static const char *const HeroPoses[6] = {"up-backward", "up-still", "up-forward", "level-backward", "level-still",
+	"level-forward"};
+
+bool CheckHeroGrids(const std::vector<GridPicture> &hero, std::string *error)
 {
-	Canvas c = NewCanvas(24, 28);
-	const Pixel skin = Hex(0xffd27a), skinshade = Hex(0xd9a45a), cloak = Hex(0xd9453b), cloakdark = Hex(0x9c2a2a),
-		cloaklight = Hex(0xf2705a), hair = Hex(0x5a3a6a), eye = Hex(0x1a1030);
-	int lift = up ? -2 : 0;
-	// cloak: a wedge from the shoulders streaming back, longer when moving forward
-	int tail = 7 + lean * 2;
-	for (int y = 0; y < 12; y++) {
-		int yy = 11 + y + lift + (y * (up ? 1 : 0)) / 4;
-		int x0 = 12 - (tail * y) / 11 - 1, x1 = 15 - y / 3;
-		for (int x = x0; x <= x1; x++) Plot(&c, x, yy, y < 3 ? cloaklight : (x - x0) < 2 ? cloakdark : cloak);
+	for (const char *pose : HeroPoses) {
+		const GridPicture *p = FindGridPicture(hero, pose);
+		if (!p) {
+			*error = std::string("the hero has no picture \"") + pose + "\"";
+			return false;
+		}
+		if (p->marks.size() != 1) {
+			*error = std::string("the hero's \"") + pose + "\" needs one '*' where its shots leave, not " +
+				std::to_string(p->marks.size());
+			return false;
+		}
 	}
-	// legs tucked under
-	Rect(&c, 12, 22 + lift, 3, 2, cloakdark);
-	// head and hair
-	ShadedDisc(&c, 14.5, 8.5 + lift, 4.2, skin, skin, skinshade);
-	for (int x = 10; x <= 16; x++) Plot(&c, x, 4 + lift, hair);
-	for (int y = 5; y <= 9; y++) Plot(&c, 10, y + lift, hair), Plot(&c, 11, y + lift - 1, hair);
-	Plot(&c, 9, 10 + lift, hair);
-	Plot(&c, 16, 8 + lift, eye);
-	// arm pointing forward
-	Rect(&c, 15, 14 + lift, 4 + (firing ? 1 : 0), 2, skin);
+	return true;
+}
+
+// A pose as drawn, outlined, and when firing with a muzzle flash on its mark.
+static Canvas Hero(const std::vector<GridPicture> &hero, int pose, bool firing)
+{
+	const GridPicture *p = FindGridPicture(hero, HeroPoses[pose]);
+	Canvas c = p->canvas;
 	Outline(&c, Hex(0x2a1020));
 	if (firing) {
-		GlowDisc(&c, 21.5, 14.5 + lift, 2.5, Hex(0xfff6d0), Hex(0xffd07a), Hex(0xffb347));
+		auto [x, y] = p->marks[0];
+		GlowDisc(&c, x + 0.5, y + 0.5, 2.5, Hex(0xfff6d0), Hex(0xffd07a), Hex(0xffb347));
 	}
 	return c;
 }
 
-Canvas HeroSheet()
+Canvas HeroSheet(const std::vector<GridPicture> &hero)
 {
 	std::vector<Canvas> right;
 	for (int firing = 0; firing < 2; firing++)
-		for (int up = 1; up >= 0; up--)
-			for (int lean = -1; lean <= 1; lean++) right.push_back(Hero(lean, up, firing));
+		for (int pose = 0; pose < 6; pose++) right.push_back(Hero(hero, pose, firing));
 	std::vector<Canvas> all = right;
 	for (const Canvas &c : right) all.push_back(Mirrored(c));
 	return Sheet(all, 12);
@@ -270,11 +273,10 @@ static Canvas Star(bool lit)
 Canvas StarSheet() { return Sheet({Star(false), Star(true)}, 2); }
 
 // The desktop icon: the hero, still and facing right, on a disc of night sky.
-Canvas IconPicture()
+Canvas IconPicture(const std::vector<GridPicture> &hero)
 {
 	Canvas icon = NewCanvas(32, 32);
 	GlowDisc(&icon, 16, 16, 15.5, Hex(0x3a2f6b), Hex(0x1d1f4f), Hex(0x0b0d2b));
-	Canvas hero = Hero(0, false, false);
-	Paste(&icon, hero, 4, 2);
+	Paste(&icon, Hero(hero, 4, false), 4, 2);
 	return icon;
 }
