@@ -397,6 +397,20 @@ static uint32_t GetUInt32BE(const uint8_t *ptr)
 
 static int Abs(int val) { return val < 0 ? -val : val; }
 
+void *StorePNGPixelRGBA(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int, int)
+{
+	uint8_t *d = (uint8_t *)destination;
+	d[0] = r, d[1] = g, d[2] = b, d[3] = a;
+	return d + 4;
+}
+
+void *StorePNGPixelARGB(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int, int)
+{
+	uint32_t p = (uint32_t)a << 24 | (uint32_t)r << 16 | (uint32_t)g << 8 | b;
+	memcpy(destination, &p, 4);
+	return (uint8_t *)destination + 4;
+}
+
 void InitializePNGLoader(PNGLoader *self, const void *bytes, size_t length)
 {
 	memset(self, 0, sizeof *self);

@@ -29,6 +29,12 @@ struct PNGLoader
 	uint32_t idatsize;
 };
 
+// The loader's own pixel functions: 8-bit red, green, blue, alpha bytes, and
+// the engine's 32-bit Pixel (alpha in bits 24-31, then red, green, blue).
+// Given one of these, the loader converts whole rows at a time.
+void *StorePNGPixelRGBA(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int x, int y);
+void *StorePNGPixelARGB(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int x, int y);
+
 void InitializePNGLoader(PNGLoader *self, const void *bytes, size_t length);
 
 // Checks the signature and walks the chunks up to the first image data chunk.
