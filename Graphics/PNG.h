@@ -42,7 +42,7 @@ void InitializePNGLoader(PNGLoader *self, const void *bytes, size_t length);
 // the decoder's 32 KiB window and images of more than 4 GiB of data.
 [[nodiscard]] bool LoadPNGHeader(PNGLoader *self);
 
-// Bytes of temporary storage that decoding needs (about 160 KiB plus two rows).
+// Bytes of temporary storage that decoding needs (about 76 KiB plus two rows).
 [[nodiscard]] size_t TemporaryBytesForPNGLoader(PNGLoader *self);
 
 // Decodes the image after LoadPNGHeader. pixels is where the top-left pixel
