@@ -766,6 +766,69 @@ static bool EmitPNGRow(PNGLoader *self, const uint8_t *row, uint8_t *destination
 	return true;
 }
 
+// The loader's own pixel functions, a row at a time: the bytes that calling
+// them for each pixel writes, without the calls.
+template <bool argb>
+static void PutPNGPixel(uint8_t *d, uint32_t r, uint32_t g, uint32_t b, uint32_t a)
+{
+	if (argb) {
+		uint32_t p = a << 24 | r << 16 | g << 8 | b;
+		memcpy(d, &p, 4);
+	} else {
+		d[0] = (uint8_t)r, d[1] = (uint8_t)g, d[2] = (uint8_t)b, d[3] = (uint8_t)a;
+	}
+}
+
+// Greyscale and indexed rows go through lookup, count entries of finished
+// pixels; false at a palette index past the palette.
+template <bool argb>
+static bool ConvertPNGRow(PNGLoader *self, const uint8_t *row, uint8_t *d, const uint32_t *lookup, int count)
+{
+	int width = self->width;
+	switch (self->colourtype) {
+	case 2:
+		for (int x = 0; x < width; x++, row += 3) PutPNGPixel<argb>(d + 4 * x, row[0], row[1], row[2], 255);
+		return true;
+	case 4:
+		for (int x = 0; x < width; x++, row += 2) PutPNGPixel<argb>(d + 4 * x, row[0], row[0], row[0], row[1]);
+		return true;
+	case 6:
+		if (!argb) {
+			memcpy(d, row, 4 * (size_t)width);
+		} else {
+			for (int x = 0; x < width; x++, row += 4) PutPNGPixel<argb>(d + 4 * x, row[0], row[1], row[2], row[3]);
+		}
+		return true;
+	}
+	for (int x = 0; x < width; x++) {
+		int index = self->bitdepth == 8 ? row[x] : PNGSample(row, x, self->bitdepth);
+		if (index >= count) return false;
+		memcpy(d + 4 * x, &lookup[index], 4);
+	}
+	return true;
+}
+
+// The finished pixel of each grey level or palette index; the count of them.
+template <bool argb>
+static int MakePNGLookup(PNGLoader *self, uint32_t *lookup)
+{
+	static const int greyscale[9] = {0, 255, 85, 0, 17, 0, 0, 0, 1};
+	if (self->colourtype == 0) {
+		int count = 1 << self->bitdepth;
+		for (int v = 0; v < count; v++) {
+			uint32_t grey = (uint32_t)(v * greyscale[self->bitdepth]);
+			PutPNGPixel<argb>((uint8_t *)&lookup[v], grey, grey, grey, 255);
+		}
+		return count;
+	}
+	for (int i = 0; i < self->palettecount; i++) {
+		const uint8_t *entry = self->palettestart + 3 * i;
+		PutPNGPixel<argb>((uint8_t *)&lookup[i], entry[0], entry[1], entry[2],
+			i < self->transparencycount ? self->transparencystart[i] : 255);
+	}
+	return self->palettecount;
+}
+
 bool LoadPNGImageDataWithTemporaryStorage(PNGLoader *self, void *pixels, int bytesperrow, PNGPixelFunction *pixelfunc,
 	void *temporarystorage)
 {
@@ -781,6 +844,12 @@ bool LoadPNGImageDataWithTemporaryStorage(PNGLoader *self, void *pixels, int byt
 	ProvideDeflateInputBuffer(reader, self->idatstart + 2, self->idatsize - 2);  // past the zlib header
 	SetDeflateInputCallback(reader, InputCallback, self);
 
+	uint32_t lookup[256];
+	int count = 0;
+	if (self->colourtype == 0 || self->colourtype == 3) {
+		if (pixelfunc == StorePNGPixelRGBA) count = MakePNGLookup<false>(self, lookup);
+		if (pixelfunc == StorePNGPixelARGB) count = MakePNGLookup<true>(self, lookup);
+	}
 	uint32_t rowbytes = (uint32_t)n + 1;
 	for (int y = 0; y < self->height; y++) {
 		uint32_t start = rowbytes * (uint32_t)y;
@@ -790,7 +859,10 @@ bool LoadPNGImageDataWithTemporaryStorage(PNGLoader *self, void *pixels, int byt
 		CopyBytesFromDeflateWindow(reader, current, start + 1, (uint32_t)n);
 		UndoPNGFilter(current, above, filter, n, bpp);
 		uint8_t *destination = (uint8_t *)pixels + (ptrdiff_t)y * bytesperrow;
-		if (!EmitPNGRow(self, current, destination, pixelfunc, y)) return false;
+		bool ok = pixelfunc == StorePNGPixelRGBA ? ConvertPNGRow<false>(self, current, destination, lookup, count)
+			: pixelfunc == StorePNGPixelARGB     ? ConvertPNGRow<true>(self, current, destination, lookup, count)
+												 : EmitPNGRow(self, current, destination, pixelfunc, y);
+		if (!ok) return false;
 		uint8_t *swap = above;
 		above = current;
 		current = swap;
