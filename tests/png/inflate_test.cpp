@@ -35,7 +35,7 @@ TEST(Inflate, ZlibStreamsOfEveryLevelAndStrategyAndTheBuildsFiles)
 {
 	std::mt19937 rng(1951);
 	Bytes random(60000), runs, bundle;
-	for (uint8_t &b : random) b = (uint8_t)rng();
+	for (size_t i = 0; i < random.size(); i++) random[i] = (uint8_t)(i % 20000 < 8000 ? i % 7 : rng());  // stored blocks between others
 	while (runs.size() < 60000) {  // repeats at every distance, up to 258 bytes and beyond
 		size_t length = 1 + rng() % 600, distance = 1 + rng() % std::min<size_t>(runs.size() + 1, 40000);
 		for (size_t i = 0; i < length; i++)
@@ -67,15 +67,14 @@ static BitWriter &Literal(BitWriter &w, int s)
 {
 	return s < 144 ? w.Code(0x30 + s, 8) : s < 256 ? w.Code(0x190 + s - 144, 9) : s < 280 ? w.Code(s - 256, 7) : w.Code(0xc0 + s - 280, 8);
 }
-static BitWriter Fixed(std::vector<int> symbols, BitWriter w = {})  // below 0: -(distance code) - 1
+static BitWriter Fixed(std::vector<int> symbols, BitWriter w = {}, bool last = true)  // below 0: -(distance code) - 1
 {
-	w.Put(1, 1).Put(1, 2);
+	w.Put(last, 1).Put(1, 2);
 	for (int s : symbols) s < 0 ? w.Code(-s - 1, 5) : Literal(w, s);
 	return w;
 }
-static BitWriter Stored(bool last, uint32_t length, uint32_t complement, const Bytes &data)
+static BitWriter Stored(bool last, uint32_t length, uint32_t complement, const Bytes &data, BitWriter w = {})
 {
-	BitWriter w;
 	w.Put(last, 1).Put(0, 2).Align().Put(length, 16).Put(complement, 16);
 	for (uint8_t b : data) w.Put(b, 8);
 	return w;
@@ -122,7 +121,12 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 	};
 	std::vector<std::pair<int, int>> overrun = TwoLiterals(1), crossing = {{1, 0}, {18, 127}, {18, 106}, {1, 0}, {17, 1}, {1, 0}, {1, 0}};
 	overrun.back() = {16, 0};  // three more 1s where one length is left
+	std::vector<int> literals;
+	for (int i = 1; i <= 12; i++) literals.insert(literals.end(), {0, i});
+	literals.push_back(256);
+	BitWriter mixed = Stored(true, 2, 0xfffd, {0, 9}, Stored(false, 4, 0xfffb, {0, 7, 0, 8}, Fixed(literals, {}, false)));
 	Case cases[] = {
+		{"fixed, stored, stored", mixed, 1, 15, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 7, 8, 9}},
 		{"stored, two blocks", Stored(false, 2, 0xfffd, {0, 200}).Put(1, 1).Put(0, 2).Align().Put(2, 16).Put(0xfffd, 16).Put(0, 8).Put(7, 8), 1, 2, {200, 7}},
 		{"fixed, a match repeating 3 bytes", Fixed({0, 'a', 'b', 260, -3, 256}), 8, 1, {'a', 'b', 0, 'a', 'b', 0, 'a', 'b'}},
 		{"a row inside a 258-byte match", Fixed({0, 5, 285, -2, 256}), 1, 130, Bytes(130, 5)},
