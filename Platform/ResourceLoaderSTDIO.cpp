@@ -77,7 +77,7 @@ ResourceBundle *AllocAndLoadBundleAtPath(ResourceLoader *, const char *path)
 	std::string filename = std::string(path) + ".laser";
 	if (Refusal *r = RefusalFor(path)) r->path[0] = 0;
 	struct stat st;
-	if (stat(filename.c_str(), &st) != 0) return Refuse(path, filename, strerror(errno));
+	if (stat(filename.c_str(), &st) != 0) return errno == ENOENT ? nullptr : Refuse(path, filename, strerror(errno));
 	if (!S_ISREG(st.st_mode)) return Refuse(path, filename, "not a regular file");
 	size_t filesize = (size_t)st.st_size;
 	uint8_t *block = (uint8_t *)malloc(filesize ? filesize : 1);
