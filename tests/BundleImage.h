@@ -17,17 +17,18 @@ struct Picture
 {
 	int width, height;
 	std::vector<Pixel> pixels;  // rows top to bottom; bit 31 clear is transparent in a frame
-	Bitmap AsBitmap() const
-	{
-		Bitmap b;
-		InitializeBitmap(&b, width, height, width * 4, const_cast<Pixel *>(pixels.data()));
-		return b;
-	}
 };
 
 static inline Picture MakePicture(int width, int height, const std::vector<uint32_t> &pixels)
 {
 	return Picture{width, height, pixels};
+}
+
+static inline Bitmap AsBitmap(const Picture &p)
+{
+	Bitmap b;
+	InitializeBitmap(&b, p.width, p.height, p.width * 4, const_cast<Pixel *>(p.pixels.data()));
+	return b;
 }
 
 struct BundleImage
@@ -42,12 +43,12 @@ struct BundleImage
 	void AddFrames(const std::string &name, const std::vector<Picture> &pictures)
 	{
 		std::vector<Bitmap> bitmaps;
-		for (const Picture &p : pictures) bitmaps.push_back(p.AsBitmap());
+		for (const Picture &p : pictures) bitmaps.push_back(AsBitmap(p));
 		EXPECT_TRUE(AddFramesEntry(&writer, name, bitmaps, &error)) << error;
 	}
 	void AddBitmap(const std::string &name, const Picture &picture)
 	{
-		Bitmap b = picture.AsBitmap();
+		Bitmap b = AsBitmap(picture);
 		EXPECT_TRUE(AddBitmapEntry(&writer, name, &b, &error)) << error;
 	}
 	std::vector<uint8_t> Build(int skew = 0)
@@ -78,8 +79,6 @@ struct LoadedBundle
 		EXPECT_TRUE(FixUpResourceBundle(self, file.size(), name));
 	}
 	~LoadedBundle() { free(self); }
-	LoadedBundle(const LoadedBundle &) = delete;
-	LoadedBundle &operator=(const LoadedBundle &) = delete;
 };
 
 // Grows a file image to the block a loaded bundle needs and fixes it up.
@@ -104,20 +103,13 @@ static inline std::vector<Pixel> Drawn(RLEBitmap *r)
 // 16-bit stereo PCM at 22050 Hz: a quiet square wave of the given length.
 static inline std::vector<uint8_t> MakeWAV(int frames)
 {
-	std::vector<uint8_t> wav(44 + frames * 4);
-	auto put32 = [&](size_t at, uint32_t v) { memcpy(&wav[at], &v, 4); };
-	uint32_t format[4] = {0x00020001, 22050, 22050 * 4, 0x00100004};  // PCM, 2 channels, rate, bytes/s, 4-byte frames of 16 bits
-	memcpy(&wav[0], "RIFF", 4);
-	put32(4, (uint32_t)wav.size() - 8);
-	memcpy(&wav[8], "WAVEfmt ", 8);
-	put32(16, 16);
-	memcpy(&wav[20], format, 16);
-	memcpy(&wav[36], "data", 4);
-	put32(40, (uint32_t)frames * 4);
-	for (int i = 0; i < frames; i++) {
-		int16_t s = (i / 50) % 2 ? 500 : -500;
-		memcpy(&wav[44 + i * 4], &s, 2);
-		memcpy(&wav[46 + i * 4], &s, 2);
+	uint32_t header[11] = {0x46464952, 36 + 4 * (uint32_t)frames, 0x45564157, 0x20746d66, 16, 0x00020001, 22050,
+		22050 * 4, 0x00100004, 0x61746164, 4 * (uint32_t)frames};  // "RIFF", "WAVE", "fmt ", PCM 2 x 16 bits, "data"
+	std::vector<uint8_t> wav(44 + 4 * frames);
+	memcpy(wav.data(), header, 44);
+	for (int i = 0; i < 2 * frames; i++) {
+		int16_t s = (i / 100) % 2 ? 500 : -500;
+		memcpy(&wav[44 + 2 * i], &s, 2);
 	}
 	return wav;
 }
