@@ -27,6 +27,19 @@ static std::vector<uint8_t> SampleBundle(int skew, const char *same = "one")
 	return image.Build(skew);
 }
 
+// A bundle of one entry "e" whose data, given as 32-bit words, lies at offset.
+static std::vector<uint8_t> OneEntry(uint32_t type, uint32_t offset, const std::vector<uint32_t> &words, uint32_t size = 0)
+{
+	std::vector<uint8_t> b(offset + 4 * words.size(), 0);
+	uint32_t header[4] = {1, offset, size ? size : 4 * (uint32_t)words.size(), type};
+	memcpy(b.data(), "LoVeSiGn", 8);
+	memcpy(&b[8], header, 4);
+	memcpy(&b[140], header + 1, 12);
+	b[152] = 'e';
+	memcpy(&b[offset], words.data(), 4 * words.size());
+	return b;
+}
+
 TEST(Bundle, UnalignedFilesDrawWhatAlignedOnesDraw)
 {
 	for (int skew = 0; skew < 4; skew++) {
@@ -51,6 +64,10 @@ TEST(Bundle, UnalignedFilesDrawWhatAlignedOnesDraw)
 		for (int k = 0; k < 6; k++) EXPECT_EQ(out.At(k % 3, k / 3), Pictures[2].pixels[k]) << "skew " << skew;
 		EXPECT_EQ(memcmp(DataForResourceWithName(l.self, "points", nullptr), "ogg", 3), 0);
 	}
+	// a bitmap whose rows lie 6 bytes apart: 0xff000001, then 0xff000002 two bytes after the row's end
+	LoadedBundle l(OneEntry('B', 184, {0x00020001, 6, 12, 0xff000001, 0x00020000, 0x0000ff00}), "Rows");
+	Bitmap *b = (Bitmap *)DataForResourceWithName(l.self, "e", nullptr);
+	EXPECT_TRUE(b->bytesperrow == 4 && *BitmapPixelPointer(b, 0, 0) == 0xff000001 && *BitmapPixelPointer(b, 0, 1) == 0xff000002);
 }
 
 TEST(Bundle, LookupsFollowTheDirectoryAndTheChain)
@@ -79,19 +96,6 @@ TEST(Bundle, LookupsFollowTheDirectoryAndTheChain)
 	}
 	EXPECT_EQ(DataForResourceWithName(nullptr, "points", nullptr), nullptr);
 	a.self->head.next = b.self->head.next = nullptr;
-}
-
-// A bundle of one entry "e" whose data, given as 32-bit words, lies at offset.
-static std::vector<uint8_t> OneEntry(uint32_t type, uint32_t offset, const std::vector<uint32_t> &words, uint32_t size = 0)
-{
-	std::vector<uint8_t> b(offset + 4 * words.size(), 0);
-	uint32_t header[4] = {1, offset, size ? size : 4 * (uint32_t)words.size(), type};
-	memcpy(b.data(), "LoVeSiGn", 8);
-	memcpy(&b[8], header, 4);
-	memcpy(&b[140], header + 1, 12);
-	b[152] = 'e';
-	memcpy(&b[offset], words.data(), 4 * words.size());
-	return b;
 }
 
 TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
@@ -204,6 +208,9 @@ TEST(Loader, BatchesRefusalsAndTheGameSet)
 	write("A.laser", SampleBundle(0, "new"));  // a bundle named again is not reread
 	EXPECT_EQ(batch({"C", "A", "A"}), "C A A ");
 	EXPECT_EQ(std::string((char *)DataForResourceWithName(ResourceBundleList(loader), "A/same", nullptr), 3), "aaa");
+	write("Graphics/Sprites.laser", SampleBundle(1));
+	EXPECT_EQ(batch({"Graphics/Sprites"}), "Graphics/Sprites ");
+	EXPECT_EQ(ResourceBundleRefusal("Graphics/Sprites"), nullptr);  // forgotten once it loads
 	EXPECT_EQ(batch({"B"}), "");
 	FreeResourceLoader(loader);
 	FreeResourceLoader(nullptr);
