@@ -56,9 +56,14 @@ static uint64_t Pad8(uint64_t n) { return (n + 7) & ~(uint64_t)7; }
 static bool IsAligned(uint64_t offset) { return (offset & 3) == 0; }
 
 // A bitmap's pixels are used in place when every row starts on 4 bytes.
+static bool IsBitmapInPlace(uint64_t pixeloffset, int32_t bytesperrow)
+{
+	return IsAligned(pixeloffset) && IsAligned((uint32_t)bytesperrow);
+}
+
 static uint64_t BitmapSideSize(uint64_t pixeloffset, int32_t bytesperrow, int width, int height)
 {
-	bool inplace = IsAligned(pixeloffset) && IsAligned((uint32_t)bytesperrow);
+	bool inplace = IsBitmapInPlace(pixeloffset, bytesperrow);
 	return Pad8(sizeof(Bitmap)) + (inplace ? 0 : Pad8(4 * (uint64_t)width * (uint64_t)height));
 }
 
@@ -265,10 +270,10 @@ static void FixUpBitmap(uint8_t *base, uint64_t *side, ResourceBundleEntry *e)
 	int width = Read16(record), height = Read16(record + 2);
 	int32_t bytesperrow = (int32_t)Read32(record + 4);
 	uint32_t pixeloffset = Read32(record + 8);
-	uint64_t size = BitmapSideSize(e->offset + (uint64_t)pixeloffset, bytesperrow, width, height);
-	Bitmap *b = (Bitmap *)TakeSide(base, side, size);
-	uint8_t *pixels = base + e->offset + pixeloffset;
-	if (size > Pad8(sizeof(Bitmap))) {
+	uint64_t at = e->offset + (uint64_t)pixeloffset;
+	Bitmap *b = (Bitmap *)TakeSide(base, side, BitmapSideSize(at, bytesperrow, width, height));
+	uint8_t *pixels = base + at;
+	if (!IsBitmapInPlace(at, bytesperrow)) {
 		uint8_t *copy = (uint8_t *)b + Pad8(sizeof(Bitmap));
 		for (int y = 0; y < height; y++)
 			memcpy(copy + (size_t)y * 4 * width, pixels + (size_t)y * bytesperrow, (size_t)4 * width);

@@ -70,7 +70,7 @@ struct LoadedBundle
 	LoadedBundle(const std::vector<uint8_t> &file, const char *name)
 	{
 		uint8_t *odd = (uint8_t *)malloc(file.size() + 1);
-		memcpy(odd + 1, file.data(), file.size());
+		if (!file.empty()) memcpy(odd + 1, file.data(), file.size());
 		size_t size = CheckResourceBundle(odd + 1, file.size(), &problems);
 		free(odd);
 		if (size == 0) return;
