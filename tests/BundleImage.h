@@ -19,11 +19,6 @@ struct Picture
 	std::vector<Pixel> pixels;  // rows top to bottom; bit 31 clear is transparent in a frame
 };
 
-static inline Picture MakePicture(int width, int height, const std::vector<uint32_t> &pixels)
-{
-	return Picture{width, height, pixels};
-}
-
 static inline Bitmap AsBitmap(const Picture &p)
 {
 	Bitmap b;
@@ -80,15 +75,6 @@ struct LoadedBundle
 	}
 	~LoadedBundle() { free(self); }
 };
-
-// Grows a file image to the block a loaded bundle needs and fixes it up.
-static inline bool FixUpBundleImage(std::vector<uint8_t> &file, const char *name)
-{
-	size_t filesize = file.size(), size = CheckResourceBundle(file.data(), filesize, nullptr);
-	if (size == 0) return false;
-	file.resize(size);
-	return FixUpResourceBundle((ResourceBundle *)file.data(), filesize, name);
-}
 
 // The picture an RLE image draws onto a cleared canvas of its size.
 static inline std::vector<Pixel> Drawn(RLEBitmap *r)

@@ -20,16 +20,15 @@ extern "C" int Mix_SetPanning(int channel, Uint8 left, Uint8 right)
 class Audio : public ::testing::Test
 {
 protected:
-	std::vector<uint8_t> file;
+	LoadedBundle *sounds = nullptr;
 	AudioMixer *mixer = &game.audio;
 	void SetUp() override
 	{
 		BundleImage image;  // sounds long enough to keep their channels busy for the whole test
 		for (const char *name : {"long", "other", "music"}) image.Add(name, 'S', MakeWAV(22050 * 20));
 		image.Add("broken", 'S', {'R', 'I', 'F', 'F', 0, 0});
-		file = image.Build(1);
-		ASSERT_TRUE(FixUpBundleImage(file, "Sounds"));
-		game.resources = (ResourceBundle *)file.data();
+		sounds = new LoadedBundle(image.Build(1), "Sounds");
+		game.resources = sounds->self;
 		ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
 		ASSERT_TRUE(InitializeAudioMixer(mixer, 1, 15)) << Mix_GetError();
 		ASSERT_TRUE(LoadSound(mixer, "Sounds/long"));
@@ -39,6 +38,7 @@ protected:
 	{
 		CleanupAudioMixer(mixer);
 		SDL_Quit();
+		delete sounds;
 	}
 	Mix_Chunk *Chunk(const char *name) { return (Mix_Chunk *)PointerForKey(&mixer->sounds, name); }
 	// What each of the 16 channels plays: '.' nothing, 'l' long, 'o' other.
