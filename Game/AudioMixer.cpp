@@ -81,6 +81,7 @@ void FlushLoadedSounds(AudioMixer *self)
 // sound that is not loaded costs only the choice.
 void PlaySoundInStereo(AudioMixer *self, const char *filename, float leftvolume, float rightvolume)
 {
+	if (!IsAudioOpen()) return;  // SDL_mixer's channel calls need an open device
 	int channel = Mix_GroupAvailable(0);
 	if (channel == -1) channel = Mix_GroupOldest(0);
 	PlaySoundInStereoOnChannel(self, filename, leftvolume, rightvolume, channel);
@@ -88,7 +89,7 @@ void PlaySoundInStereo(AudioMixer *self, const char *filename, float leftvolume,
 
 void PlaySoundInStereoOnChannel(AudioMixer *self, const char *filename, float leftvolume, float rightvolume, int channel)
 {
-	if (leftvolume == 0.0f && rightvolume == 0.0f) return;
+	if ((leftvolume == 0.0f && rightvolume == 0.0f) || !IsAudioOpen()) return;
 	Mix_Chunk *chunk = (Mix_Chunk *)PointerForKey(&self->sounds, filename);
 	if (!chunk || channel < 0) return;
 	// Set before every play, so that no channel carries a volume over.
@@ -115,7 +116,7 @@ bool LoadMusic(AudioMixer *self, const char *filename)
 
 void PlayMusic(AudioMixer *self)
 {
-	if (!self->music) return;
+	if (!self->music || !IsAudioOpen()) return;
 	// a paused player would keep the new start paused and skip its fade
 	Mix_HaltMusic();
 	Mix_ResumeMusic();

@@ -7,6 +7,7 @@
 #include "Game/Game.h"
 #include "Graphics/Drawing.h"
 #include "Graphics/Pixels/Construction32.h"
+#include "Platform/GameResources.h"
 #include "Platform/ResourceLoader.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
 
@@ -30,15 +31,18 @@ static void DisplayLoadingProgress()
 	}
 }
 
+// Pictures are checked by the caller, which refuses to start without them;
+// sounds and music are optional, and what is missing is said once.
 bool InitializeGame()
 {
 	game.loader = AllocResourceLoader();
-	StartRequestingResourceBundles(game.loader);
-	for (const char *bundle : {"Graphics/Sprites", "Graphics/Title", "Graphics/Backgrounds/NightSky", "Sounds"})
-		RequestResourceBundle(game.loader, bundle);
-	EndRequestingResourceBundles(game.loader);
-	DisplayLoadingProgress();
-	game.resources = ResourceBundleList(game.loader);
+	if (game.loader) {
+		StartRequestingResourceBundles(game.loader);
+		for (const char *bundle : GameBundleNames) RequestResourceBundle(game.loader, bundle);
+		EndRequestingResourceBundles(game.loader);
+		DisplayLoadingProgress();
+	} else fprintf(stderr, "zEP: no memory for the resource loader\n");
+	game.resources = game.loader ? ResourceBundleList(game.loader) : nullptr;
 	InitializeSimpleAllocator(&game.allocator, MaximumObjectSize, MaximumNumberOfObjects, game.allocatorstorage);
 	game.objectcounter = 0;
 	for (ObjectList *list : AllLists) InitializeObjectList(list);
@@ -46,12 +50,15 @@ bool InitializeGame()
 		"Graphics/Backgrounds/NightSky/NightSky2", "Graphics/Backgrounds/NightSky/NightSky3",
 		"Graphics/Backgrounds/NightSky/NightSky4", 0, 73, 118, 165, 131, 182, 223, 239);
 	InitializeAudioMixer(&game.audio, 1, 15);
+	char problem[300];
+	if (game.loader && !CheckGameSounds(game.resources, problem, sizeof problem))
+		fprintf(stderr, "zEP plays without some of its sounds: %s\n", problem);
 	for (const char *sound : Sounds) LoadSound(&game.audio, sound);
 	LoadMusic(&game.audio, "Sounds/oladventure");
 	SetMusicVolume(&game.audio, 0.7f);
 	game.star = (RLEBitmap **)DataForResourceWithName(game.resources, "Graphics/Sprites/Star", nullptr);
 	game.warning = (RLEBitmap **)DataForResourceWithName(game.resources, "Graphics/Sprites/Warning", nullptr);
-	return true;
+	return game.loader != nullptr;
 }
 
 void CleanupGame()

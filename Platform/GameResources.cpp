@@ -1,9 +1,10 @@
-// The table of the game's resource set and the start-up check against it.
+// The table of the game's resource set and the start-up checks against it.
 #include "Platform/GameResources.h"
 #include <cstdio>
 #include <cstring>
 #include "Graphics/Bitmap.h"
 #include "Graphics/RLEBitmap.h"
+#include "Platform/ResourceLoader.h"
 
 const char *const GameBundleNames[4] = {"Graphics/Sprites", "Graphics/Title", "Graphics/Backgrounds/NightSky", "Sounds"};
 
@@ -49,31 +50,33 @@ static const ResourceBundleEntry *EntryForResource(ResourceBundle *chain, const 
 	return nullptr;
 }
 
-static bool IsBundleLoaded(ResourceBundle *chain, const char *name)
-{
-	for (ResourceBundle *b = chain; b; b = b->head.next)
-		if (strncmp(b->name, name, ResourceBundleNameSize) == 0) return true;
-	return false;
-}
-
-bool CheckGameResources(ResourceBundle *chain, char *problem, size_t problemsize)
+// The first problem with the resources of one kind (pictures, or sounds and
+// music), in the words of the start-up check; false when there is none.
+static bool FindProblem(ResourceBundle *chain, bool pictures, char *problem, size_t problemsize)
 {
 	for (const char *bundle : GameBundleNames) {
-		if (IsBundleLoaded(chain, bundle)) continue;
-		snprintf(problem, problemsize, "the bundle file \"%s.laser\" is missing or is not a valid bundle", bundle);
-		return false;
+		bool soundbundle = strcmp(bundle, "Sounds") == 0;
+		if (soundbundle == pictures) continue;
+		bool loaded = false;
+		for (ResourceBundle *b = chain; b && !loaded; b = b->head.next)
+			loaded = strncmp(b->name, bundle, ResourceBundleNameSize) == 0;
+		if (loaded) continue;
+		if (const char *why = ResourceBundleRefusal(bundle))
+			snprintf(problem, problemsize, "the bundle file \"%s.laser\" was refused: %s", bundle, why);
+		else snprintf(problem, problemsize, "the bundle file \"%s.laser\" is missing", bundle);
+		return true;
 	}
 	for (size_t i = 0; i < NumberOfGameResources; i++) {
 		const GameResource *r = &GameResources[i];
+		if ((r->type == 'S') == pictures) continue;
 		const ResourceBundleEntry *e = EntryForResource(chain, r->name);
 		if (!e) {
 			snprintf(problem, problemsize, "\"%s\" is missing", r->name);
-			return false;
+			return true;
 		}
-		bool picture = r->type == 'B' || r->type == 'R';
-		if (picture ? e->type != (uint32_t)r->type : e->type == 'B' || e->type == 'R') {
+		if (pictures ? e->type != (uint32_t)r->type : e->type == 'B' || e->type == 'R') {
 			snprintf(problem, problemsize, "\"%s\" is not of type '%c'", r->name, r->type);
-			return false;
+			return true;
 		}
 		if (r->type == 'R') {
 			RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(chain, r->name, nullptr);
@@ -81,9 +84,19 @@ bool CheckGameResources(ResourceBundle *chain, char *problem, size_t problemsize
 			while (frames[n]) n++;
 			if (n < r->pictures) {
 				snprintf(problem, problemsize, "\"%s\" has %d pictures, the game needs %d", r->name, n, r->pictures);
-				return false;
+				return true;
 			}
 		}
 	}
-	return true;
+	return false;
+}
+
+bool CheckGameResources(ResourceBundle *chain, char *problem, size_t problemsize)
+{
+	return !FindProblem(chain, true, problem, problemsize);
+}
+
+bool CheckGameSounds(ResourceBundle *chain, char *problem, size_t problemsize)
+{
+	return !FindProblem(chain, false, problem, problemsize);
 }

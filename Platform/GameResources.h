@@ -16,8 +16,10 @@ extern const char *const GameBundleNames[4];
 extern const GameResource GameResources[];
 extern const size_t NumberOfGameResources;
 
-// Checks the chain against the resource set: true when everything is there.
-// Otherwise problem receives one line naming the first bundle file that could
-// not be read, or the first entry that is missing, has the wrong type or has
-// too few pictures.
+// Checks the chain against the pictures of the resource set, which the game
+// draws unchecked: true when all are there. Otherwise problem receives one
+// line naming the first bundle file that could not be read (and why) or the
+// first entry that is missing, has the wrong type or has too few pictures.
 [[nodiscard]] bool CheckGameResources(ResourceBundle *chain, char *problem, size_t problemsize);
+// The same for the sounds and the music, which the game may play without.
+[[nodiscard]] bool CheckGameSounds(ResourceBundle *chain, char *problem, size_t problemsize);

@@ -1,25 +1,33 @@
-// Bundle validation, fix-up and lookup.
+// Bundle checking, fix-up and lookup.
 //
 // In memory a bundle is one heap block:
 //
 //   [ file image, padded to 8 bytes ][ side records ]
 //
 // The file stores 32-bit offsets where the engine wants pointers, and a
-// pointer is 64 bits here, so the offsets cannot be overwritten in place.
-// Instead fix-up builds, in the side area, a Bitmap record for every 'B'
-// entry (its pixels pointing into the image) and a null-terminated
-// RLEBitmap* array for every 'R' entry (its elements pointing at the RLE
-// images in the image), then points the entry's offset at that record. A
-// lookup therefore hands out "bundle + offset" for every type alike, and all
-// of it is freed with the one block. Raw entries are left as they are.
+// pointer is 64 bits here, so the offsets cannot be overwritten in place, and
+// a writer need not align anything, while drawing reads pictures as 32-bit
+// words. So fix-up builds side records, one group per picture entry in
+// directory order, each record padded to 8 bytes:
 //
-// Nothing in a file is trusted: before fix-up every count, offset and size is
-// checked against the file, every RLE image is walked span by span exactly as
-// drawing will walk it (each row's spans must add up to the image's width),
-// and pictures must be 4-byte aligned so that they can be read as 32-bit
-// words. A file that fails is rejected like one with a
-// wrong magic.
+//   'B': the Bitmap record; then, when its pixels do not lie on 4 bytes in
+//        the file, an aligned copy of them (rows 4 * width bytes apart)
+//   'R': the null-terminated RLEBitmap* array; then, for each frame whose
+//        image does not lie on 4 bytes, an aligned copy of the image
+//
+// and points the entry's offset at its first record. A lookup hands out
+// "bundle + offset" for every type alike; all of it is freed with the block.
+// BitmapSideSize and FrameSideSize give the sizes, for the check that
+// measures the block and for the fix-up that fills it; a record per frame
+// (a row index, say) is added in those two places and in FixUpFrame.
+//
+// Nothing in a file is trusted: the one check walks every RLE image span by
+// span as drawing will, with every count, offset and size, and names what it
+// refuses. Fix-up then trusts what the check passed and walks only the
+// directory, the frames arrays and the images it copies.
 #include "Platform/ResourceBundle.h"
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include "Graphics/Bitmap.h"
 #include "Graphics/RLEBitmap.h"
@@ -37,132 +45,274 @@ static uint32_t Read32(const uint8_t *p)
 	return v;
 }
 
-static size_t PaddedImageSize(size_t filesize) { return (filesize + 7) & ~(size_t)7; }
+static int16_t Read16(const uint8_t *p)
+{
+	int16_t v;
+	memcpy(&v, p, 2);
+	return v;
+}
 
+static uint64_t Pad8(uint64_t n) { return (n + 7) & ~(uint64_t)7; }
 static bool IsAligned(uint64_t offset) { return (offset & 3) == 0; }
 
-// The region that fix-up never changes: everything after the directory. Data
-// must lie there, or what was checked would not be what gets drawn.
-struct DataRegion
+// A bitmap's pixels are used in place when every row starts on 4 bytes.
+static bool IsBitmapInPlace(uint64_t pixeloffset, int32_t bytesperrow)
 {
-	uint64_t start, end;
-};
+	return IsAligned(pixeloffset) && IsAligned((uint32_t)bytesperrow);
+}
 
-// Walks an RLE image at file offset pos; true when all of it lies in the data.
-// Each span word visited is taken from budget: frames may share an image, but
-// a file whose thousands of frames all lead to one large image would
-// otherwise make checking it quadratic.
-static bool IsValidRLEBitmap(const uint8_t *file, DataRegion data, uint64_t pos, uint64_t *budget)
+static uint64_t BitmapSideSize(uint64_t pixeloffset, int32_t bytesperrow, int width, int height)
 {
-	uint64_t filesize = data.end;
-	if (!IsAligned(pos) || pos < data.start || pos + 8 > filesize) return false;
-	int32_t width = (int32_t)Read32(file + pos), height = (int32_t)Read32(file + pos + 4);
-	if (width < 0 || height < 0 || width > MaximumRLESize || height > MaximumRLESize) return false;
-	pos += 8;
-	if (width == 0) return true;  // rows of width 0 hold no spans
-	for (int32_t r = 0; r < height; r++) {
-		int64_t x = 0;
-		while (x < width) {
-			if (pos + 4 > filesize || *budget == 0) return false;
-			--*budget;
-			uint32_t span = Read32(file + pos);
+	bool inplace = IsBitmapInPlace(pixeloffset, bytesperrow);
+	return Pad8(sizeof(Bitmap)) + (inplace ? 0 : Pad8(4 * (uint64_t)width * (uint64_t)height));
+}
+
+static uint64_t FrameSideSize(uint64_t imageoffset, uint64_t imagesize)
+{
+	return IsAligned(imageoffset) ? 0 : Pad8(imagesize);
+}
+
+// The walk of one checked RLE image: its size in bytes.
+static uint64_t RLEBitmapSize(const uint8_t *image)
+{
+	int32_t width = (int32_t)Read32(image), height = (int32_t)Read32(image + 4);
+	uint64_t pos = 8;
+	for (int32_t r = 0; width > 0 && r < height; r++)
+		for (int64_t x = 0; x < width;) {
+			uint32_t span = Read32(image + pos);
 			pos += 4 + 4 * (uint64_t)FilledSpanLength(span);
-			if (pos > filesize) return false;
 			x += EmptySpanLength(span) + FilledSpanLength(span);
 		}
-		// Drawing trusts the width to bound every row (the encoder never
-		// writes a span past it), so a row must end exactly there.
-		if (x != width) return false;
+	return pos;
+}
+
+struct Checker
+{
+	const uint8_t *file;
+	uint64_t filesize, datastart;  // data lies after the directory, which fix-up changes
+	uint64_t budget;  // bytes of images left to walk: frames may share an image, but not without limit
+	bool stop;
+	int count;  // problems found
+	char where[64];  // 'entry "Orb", frame 3: '
+	ResourceBundleProblems *problems;
+};
+
+__attribute__((format(printf, 3, 4))) static void Refuse(Checker *c, uint64_t offset, const char *format, ...)
+{
+	char what[120], text[sizeof(ResourceBundleProblems::first)];
+	va_list args;
+	va_start(args, format);
+	vsnprintf(what, sizeof what, format, args);
+	va_end(args);
+	snprintf(text, sizeof text, "%s%s at offset 0x%llx", c->where, what, (unsigned long long)offset);
+	c->count++;
+	if (!c->problems) return;
+	if (c->problems->count++ == 0) memcpy(c->problems->first, text, sizeof text);
+	if (c->problems->report) c->problems->report(c->problems->context, text);
+}
+
+static void SetWhere(Checker *c, const char *name, int frame)
+{
+	char printable[ResourceEntryNameSize + 1] = {};
+	for (int i = 0; i < ResourceEntryNameSize && name[i]; i++)
+		printable[i] = name[i] >= 32 && name[i] < 127 && name[i] != '"' ? name[i] : '?';
+	if (frame < 0) snprintf(c->where, sizeof c->where, "entry \"%s\": ", printable);
+	else snprintf(c->where, sizeof c->where, "entry \"%s\", frame %d: ", printable, frame);
+}
+
+// Walks the RLE image at file offset pos; its size, or 0 when it is refused.
+// A row ends when its position reaches or passes the width, but only an empty
+// run may pass it: a filled one would be drawn outside the picture.
+static uint64_t CheckRLEBitmap(Checker *c, uint64_t pos)
+{
+	if (pos + 8 > c->filesize) {  // an image lies after its array, itself after the directory
+		Refuse(c, pos, "the image lies outside the file's data");
+		return 0;
 	}
-	return true;
-}
-
-// Number of frames of an 'R' entry, or 0 when it is malformed.
-static uint32_t CountValidFrames(const uint8_t *file, DataRegion data, const ResourceBundleEntry *e, uint64_t *budget)
-{
-	if (!IsAligned(e->offset) || e->size < 8) return 0;
-	const uint8_t *array = file + e->offset;
-	uint32_t count = 0;
-	for (;; count++) {
-		if (4 * ((uint64_t)count + 1) > e->size) return 0;  // no terminating zero inside the entry
-		uint32_t offset = Read32(array + 4 * count);
-		if (offset == 0) break;
-		if (!IsValidRLEBitmap(file, data, (uint64_t)e->offset + offset, budget)) return 0;
+	int32_t width = (int32_t)Read32(c->file + pos), height = (int32_t)Read32(c->file + pos + 4);
+	if (width < 0 || height < 0 || width > MaximumRLESize || height > MaximumRLESize) {
+		Refuse(c, pos, "the image's size %d x %d is out of range", width, height);
+		return 0;
 	}
-	return count;
-}
-
-static bool IsValidBitmapEntry(const uint8_t *file, const ResourceBundleEntry *e)
-{
-	if (!IsAligned(e->offset) || e->size < 12) return false;
-	const uint8_t *record = file + e->offset;
-	int16_t width, height;
-	memcpy(&width, record, 2);
-	memcpy(&height, record + 2, 2);
-	int32_t bytesperrow = (int32_t)Read32(record + 4);
-	uint64_t pixels = Read32(record + 8);
-	if (width < 0 || height < 0 || bytesperrow < 4 * width || !IsAligned(pixels) || !IsAligned((uint64_t)bytesperrow))
-		return false;
-	if (height == 0 || width == 0) return pixels <= e->size;
-	uint64_t end = pixels + (uint64_t)bytesperrow * (uint64_t)(height - 1) + 4 * (uint64_t)width;
-	return end <= e->size;
-}
-
-size_t ResourceBundleMemorySize(const void *image, size_t filesize)
-{
-	const uint8_t *file = (const uint8_t *)image;
-	if (filesize < (size_t)ResourceBundleHeaderSize || memcmp(file, Magic, 8) != 0) return 0;
-	uint64_t numentries = Read32(file + 8);
-	DataRegion data = {ResourceBundleHeaderSize + numentries * sizeof(ResourceBundleEntry), filesize};
-	if (data.start > filesize || numentries > INT32_MAX) return 0;
-	size_t side = 0;
-	uint64_t budget = filesize;  // span words: every word of the file visited four times over
-	const ResourceBundleEntry *previous = nullptr;
-	for (uint64_t i = 0; i < numentries; i++) {
-		ResourceBundleEntry e;
-		memcpy(&e, file + ResourceBundleHeaderSize + i * sizeof e, sizeof e);
-		if (e.offset < data.start || (uint64_t)e.offset + e.size > filesize) return 0;
-		const ResourceBundleEntry *here = (const ResourceBundleEntry *)(file + ResourceBundleHeaderSize + i * sizeof e);
-		if (previous && strncmp(previous->name, here->name, ResourceEntryNameSize) >= 0) return 0;  // unsorted or twice
-		previous = here;
-		if (e.type == 'B') {
-			if (!IsValidBitmapEntry(file, &e)) return 0;
-			side += sizeof(Bitmap);
-		} else if (e.type == 'R') {
-			uint32_t frames = CountValidFrames(file, data, &e, &budget);
-			if (frames == 0) return 0;
-			side += ((size_t)frames + 1) * sizeof(RLEBitmap *);
+	uint64_t start = pos;
+	pos += 8;
+	for (int32_t r = 0; width > 0 && r < height; r++) {
+		for (int64_t x = 0; x < width;) {
+			if (pos + 4 > c->filesize) {
+				Refuse(c, pos, "row %d runs past the end of the file", r);
+				return 0;
+			}
+			uint32_t span = Read32(c->file + pos);
+			int empty = EmptySpanLength(span), filled = FilledSpanLength(span);
+			if (filled > 0 && x + empty + filled > width) {
+				Refuse(c, pos, "row %d runs past the image's width of %d", r, width);
+				return 0;
+			}
+			pos += 4 + 4 * (uint64_t)filled;
+			if (pos > c->filesize) {
+				Refuse(c, pos - 4 * (uint64_t)filled - 4, "row %d's pixels run past the end of the file", r);
+				return 0;
+			}
+			x += empty + filled;
 		}
 	}
-	size_t total = PaddedImageSize(filesize) + side;
-	return total > UINT32_MAX ? 0 : total;  // side records are reached through 32-bit offsets
+	if (pos - start > c->budget) {
+		Refuse(c, start, "the frames lead to more image data than the file can hold (one image shared too often)");
+		c->stop = true;
+		return 0;
+	}
+	c->budget -= pos - start;
+	return pos - start;
+}
+
+// Side bytes of an 'R' entry, or 0 when it is refused.
+static uint64_t CheckFrames(Checker *c, const ResourceBundleEntry *e)
+{
+	uint64_t side = 0;
+	uint32_t count = 0;
+	for (;; count++) {
+		if (4 * ((uint64_t)count + 1) > e->size) {
+			SetWhere(c, e->name, -1);
+			Refuse(c, e->offset, "the frames array has no terminating zero inside the entry");
+			return 0;
+		}
+		uint32_t offset = Read32(c->file + e->offset + 4 * count);
+		if (offset == 0) break;
+		SetWhere(c, e->name, (int)count);
+		uint64_t at = (uint64_t)e->offset + offset, size = CheckRLEBitmap(c, at);
+		if (size == 0) side = UINT64_MAX;  // go on: every problem of the entry is named
+		else if (side != UINT64_MAX) side += FrameSideSize(at, size);
+		if (c->stop) return 0;
+	}
+	SetWhere(c, e->name, -1);
+	if (count == 0) Refuse(c, e->offset, "the frames array is empty");
+	return count == 0 || side == UINT64_MAX ? 0 : side + Pad8(8 * ((uint64_t)count + 1));
+}
+
+// Side bytes of a 'B' entry, or 0 when it is refused.
+static uint64_t CheckBitmap(Checker *c, const ResourceBundleEntry *e)
+{
+	const uint8_t *record = c->file + e->offset;
+	if (e->size < 12) {
+		Refuse(c, e->offset, "a bitmap needs 12 bytes, the entry has %u", e->size);
+		return 0;
+	}
+	int width = Read16(record), height = Read16(record + 2);
+	int32_t bytesperrow = (int32_t)Read32(record + 4);
+	uint64_t pixels = Read32(record + 8);
+	if (width < 0 || height < 0 || bytesperrow < 4 * width) {
+		Refuse(c, e->offset, "the bitmap's size %d x %d with rows %d bytes apart is invalid", width, height, bytesperrow);
+		return 0;
+	}
+	uint64_t end = width == 0 || height == 0 ? pixels
+		: pixels + (uint64_t)bytesperrow * (uint64_t)(height - 1) + 4 * (uint64_t)width;
+	if (end > e->size) {
+		Refuse(c, e->offset + 8, "the bitmap's pixels run past the end of the entry");
+		return 0;
+	}
+	return BitmapSideSize(e->offset + pixels, bytesperrow, width, height);
+}
+
+size_t CheckResourceBundle(const void *image, size_t filesize, ResourceBundleProblems *problems)
+{
+	Checker c = {(const uint8_t *)image, filesize, 0, 4 * (uint64_t)filesize, false, 0, "", problems};
+	if (problems) *problems = {0, "", problems->report, problems->context};
+	if (filesize < (size_t)ResourceBundleHeaderSize) {
+		Refuse(&c, 0, "the file is %zu bytes, shorter than a bundle's header", filesize);
+		return 0;
+	}
+	if (memcmp(c.file, Magic, 8) != 0) {
+		Refuse(&c, 0, "the file does not begin with \"LoVeSiGn\"");
+		return 0;
+	}
+	uint64_t numentries = Read32(c.file + 8);
+	c.datastart = ResourceBundleHeaderSize + numentries * sizeof(ResourceBundleEntry);
+	if (c.datastart > filesize) {
+		Refuse(&c, 8, "the directory of %llu entries runs past the end of the file", (unsigned long long)numentries);
+		return 0;
+	}
+	uint64_t side = 0;
+	for (uint64_t i = 0; i < numentries && !c.stop; i++) {
+		uint64_t at = ResourceBundleHeaderSize + i * sizeof(ResourceBundleEntry);
+		ResourceBundleEntry e;
+		memcpy(&e, c.file + at, sizeof e);
+		SetWhere(&c, e.name, -1);
+		uint64_t entryside = 0;  // raw data needs none
+		if (i > 0 && strncmp((const char *)c.file + at - sizeof e + 12, e.name, ResourceEntryNameSize) >= 0)
+			Refuse(&c, at, "the directory is not sorted, or names the entry twice");
+		if (e.offset < c.datastart || (uint64_t)e.offset + e.size > filesize)
+			Refuse(&c, at, "the entry's data (%u bytes at 0x%x) lies outside the file's data", e.size, e.offset);
+		else if (e.type == 'B') entryside = CheckBitmap(&c, &e);
+		else if (e.type == 'R') entryside = CheckFrames(&c, &e);
+		side += entryside;
+	}
+	if (c.count > 0) return 0;
+	uint64_t total = Pad8(filesize) + side;
+	if (total > UINT32_MAX) {  // side records are reached through 32-bit offsets
+		c.where[0] = 0;
+		Refuse(&c, 0, "the bundle would need more than 4 GiB in memory");
+		return 0;
+	}
+	return (size_t)total;
+}
+
+// The next side record of a bundle being fixed up.
+static uint8_t *TakeSide(uint8_t *base, uint64_t *side, uint64_t size)
+{
+	uint8_t *record = base + *side;
+	*side += size;
+	return record;
+}
+
+static void FixUpBitmap(uint8_t *base, uint64_t *side, ResourceBundleEntry *e)
+{
+	const uint8_t *record = base + e->offset;
+	int width = Read16(record), height = Read16(record + 2);
+	int32_t bytesperrow = (int32_t)Read32(record + 4);
+	uint32_t pixeloffset = Read32(record + 8);
+	uint64_t at = e->offset + (uint64_t)pixeloffset;
+	Bitmap *b = (Bitmap *)TakeSide(base, side, BitmapSideSize(at, bytesperrow, width, height));
+	uint8_t *pixels = base + at;
+	if (!IsBitmapInPlace(at, bytesperrow)) {
+		uint8_t *copy = (uint8_t *)b + Pad8(sizeof(Bitmap));
+		for (int y = 0; y < height; y++)
+			memcpy(copy + (size_t)y * 4 * width, pixels + (size_t)y * bytesperrow, (size_t)4 * width);
+		pixels = copy;
+		bytesperrow = 4 * width;
+	}
+	InitializeBitmap(b, width, height, bytesperrow, (Pixel *)pixels);
+	e->offset = (uint32_t)((uint8_t *)b - base);
+}
+
+static RLEBitmap *FixUpFrame(uint8_t *base, uint64_t *side, uint64_t at)
+{
+	if (IsAligned(at)) return (RLEBitmap *)(base + at);
+	uint64_t size = RLEBitmapSize(base + at);
+	uint8_t *copy = TakeSide(base, side, FrameSideSize(at, size));
+	memcpy(copy, base + at, size);
+	return (RLEBitmap *)copy;
+}
+
+static void FixUpFrames(uint8_t *base, uint64_t *side, ResourceBundleEntry *e)
+{
+	const uint8_t *array = base + e->offset;
+	uint32_t n = 0;
+	while (Read32(array + 4 * n) != 0) n++;
+	RLEBitmap **frames = (RLEBitmap **)TakeSide(base, side, Pad8(8 * ((uint64_t)n + 1)));
+	for (uint32_t i = 0; i < n; i++) frames[i] = FixUpFrame(base, side, e->offset + (uint64_t)Read32(array + 4 * i));
+	frames[n] = nullptr;
+	e->offset = (uint32_t)((uint8_t *)frames - base);
 }
 
 bool FixUpResourceBundle(ResourceBundle *self, size_t filesize, const char *filename)
 {
-	if (ResourceBundleMemorySize(self, filesize) == 0) return false;
+	if (memcmp(self->head.magic, Magic, 8) != 0) return false;
 	uint8_t *base = (uint8_t *)self;
-	size_t side = PaddedImageSize(filesize);
+	uint64_t side = Pad8(filesize);
 	ResourceBundleEntry *entries = ResourceBundleEntries(self);
 	for (uint32_t i = 0; i < self->numentries; i++) {
-		ResourceBundleEntry *e = &entries[i];
-		uint8_t *data = base + e->offset;
-		if (e->type == 'B') {
-			Bitmap *b = (Bitmap *)(base + side);
-			int16_t width, height;
-			memcpy(&width, data, 2);
-			memcpy(&height, data + 2, 2);
-			InitializeBitmap(b, width, height, (int32_t)Read32(data + 4), (Pixel *)(data + Read32(data + 8)));
-			e->offset = (uint32_t)side;
-			side += sizeof(Bitmap);
-		} else if (e->type == 'R') {
-			RLEBitmap **frames = (RLEBitmap **)(base + side);
-			uint32_t n = 0;
-			for (uint32_t offset; (offset = Read32(data + 4 * n)) != 0; n++) frames[n] = (RLEBitmap *)(data + offset);
-			frames[n] = nullptr;
-			e->offset = (uint32_t)side;
-			side += ((size_t)n + 1) * sizeof(RLEBitmap *);
-		}
+		if (entries[i].type == 'B') FixUpBitmap(base, &side, &entries[i]);
+		else if (entries[i].type == 'R') FixUpFrames(base, &side, &entries[i]);
 	}
 	self->head.next = nullptr;
 	// strncpy's rules: zero-filled, and a 128-character path has no terminator

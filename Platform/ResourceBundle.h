@@ -1,7 +1,7 @@
 // Resource bundles: a file image with a sorted directory of named entries,
 // used in place. Names are "<bundle path>/<entry>", e.g. "Graphics/Sprites/Orb".
-// Every file is checked before it is trusted; see ResourceBundle.cpp for how
-// the 32-bit offsets of the file become 64-bit pointers.
+// Every file is checked once before it is trusted; see ResourceBundle.cpp for
+// how the 32-bit offsets of the file become 64-bit pointers.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -36,13 +36,26 @@ static inline ResourceBundleEntry *ResourceBundleEntries(ResourceBundle *self)
 	return (ResourceBundleEntry *)((char *)self + ResourceBundleHeaderSize);
 }
 
-// Checks a file image of filesize bytes and returns the size of the block the
-// bundle needs once fixed up (the image plus ready records for its pictures),
-// or 0 when the file must not be used.
-[[nodiscard]] size_t ResourceBundleMemorySize(const void *file, size_t filesize);
+// What a check found wrong with a file. Each problem names the entry (when
+// there is one), the byte offset in the file and what is wrong, e.g.
+// entry "Orb", frame 3: row 7 runs past the image's width of 16 at offset 0x1a3c
+// The first is kept; every one is passed to report when it is set.
+struct ResourceBundleProblems
+{
+	int count;
+	char first[224];
+	void (*report)(void *context, const char *problem);
+	void *context;
+};
 
-// self is a block of ResourceBundleMemorySize bytes starting with the file
-// image. Returns false, changing nothing, when the file is not a valid bundle.
+// Checks a file image of filesize bytes (any alignment) and returns the size
+// of the block the bundle needs once fixed up (the image plus ready records
+// for its pictures), or 0 when the file must not be used. problems may be null.
+[[nodiscard]] size_t CheckResourceBundle(const void *file, size_t filesize, ResourceBundleProblems *problems);
+
+// self is a block of the size CheckResourceBundle gave, starting with a file
+// image that passed it: only the magic is looked at again. Returns false,
+// changing nothing, when it is wrong.
 [[nodiscard]] bool FixUpResourceBundle(ResourceBundle *self, size_t filesize, const char *filename);
 
 // Finds a resource in the chain starting at self (may be null): a 'B' entry

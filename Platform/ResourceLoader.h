@@ -20,3 +20,9 @@ ResourceBundle *ResourceBundleList(ResourceLoader *self);
 
 // Reads and checks one bundle file; null when it is missing or not valid.
 ResourceBundle *AllocAndLoadBundleAtPath(ResourceLoader *self, const char *path);
+
+// Why the last load of path failed, naming the file and what is wrong
+// ("Graphics/Sprites.laser: entry "Orb", frame 3: row 7 runs past ..."), or
+// null when it did not fail or found no file. Kept for the few most recent
+// paths.
+const char *ResourceBundleRefusal(const char *path);

@@ -7,7 +7,9 @@ find_package(ZLIB REQUIRED)
 function(zep_resource_test name source)
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE ${ARGN} zeptestmain)
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 300)
 endfunction()
 
 zep_resource_test(bundle_test tests/bundle/bundle_test.cpp laserio)
@@ -22,3 +24,11 @@ zep_resource_test(laserpack_test tests/bundle/laserpack_test.cpp laserio ZLIB::Z
 add_dependencies(laserpack_test laserpack laserinspect)
 target_compile_definitions(laserpack_test PRIVATE
   LASERPACK="$<TARGET_FILE:laserpack>" LASERINSPECT="$<TARGET_FILE:laserinspect>")
+
+# The mixer runs as one process, as the game does: SDL_mixer opened, closed
+# and failed again in turn, so a crash left between two tests shows.
+add_executable(audio_test tests/audio/audio_test.cpp)
+target_link_libraries(audio_test PRIVATE zepcore laserio zeptestmain ${CMAKE_DL_LIBS})
+target_include_directories(audio_test PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+add_test(NAME audio_test COMMAND audio_test WORKING_DIRECTORY ${ZEP_RUN_DIR})
+set_tests_properties(audio_test PROPERTIES TIMEOUT 60 ENVIRONMENT "SDL_AUDIODRIVER=dummy")

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	std::vector<uint8_t> bundle;
 	std::string error;
 	if (!WriteBundle(&writer, &bundle, &error)) return 0;
-	size_t memory = ResourceBundleMemorySize(bundle.data(), bundle.size());
+	size_t memory = CheckResourceBundle(bundle.data(), bundle.size(), nullptr);
 	if (memory == 0) __builtin_trap();  // the packer wrote a bundle the game would refuse
 	std::vector<uint64_t> block((memory + 7) / 8);
 	memcpy(block.data(), bundle.data(), bundle.size());

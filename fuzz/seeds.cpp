@@ -45,8 +45,11 @@ static void Bundles(const std::string &folder)
 	AddBitmapEntry(&w, "Title", &small, &error);
 	AddRawEntry(&w, "points", 'S', {1, 2, 3, 4, 5}, &error);
 	Bytes bytes;
-	WriteBundle(&w, &bytes, &error);
-	Save(folder + "/sample.laser", bytes);
+	for (int skew = 0; skew < 4; skew++) {  // aligned as laserpack writes, and as other writers may not
+		w.skew = skew;
+		WriteBundle(&w, &bytes, &error);
+		Save(folder + "/sample" + std::to_string(skew) + ".laser", bytes);
+	}
 	BundleWriter empty;
 	WriteBundle(&empty, &bytes, &error);
 	Save(folder + "/empty.laser", bytes);

@@ -1,92 +1,101 @@
-// Bundle file images built in memory for tests, through the packer's own
-// bundle writer and the engine's RLE encoder, and a PCM WAV writer for test
-// sounds.
+// Bundle file images built in memory for tests through the packer's own
+// writer, which can start every entry's data 1 to 3 bytes past a 4-byte
+// boundary as other writers may; bundles loaded the way the loader loads them;
+// and a PCM WAV writer for test sounds.
 #pragma once
-#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
-#include "Graphics/RLEBitmap.h"
-#include "tools/laserpack/BundleWriter.h"
+#include "Graphics/Drawing.h"
 #include "Platform/ResourceBundle.h"
+#include "tools/laserpack/BundleWriter.h"
 
 struct Picture
 {
 	int width, height;
-	std::vector<Pixel> pixels;
+	std::vector<Pixel> pixels;  // rows top to bottom; bit 31 clear is transparent in a frame
 };
+
+static inline Bitmap AsBitmap(const Picture &p)
+{
+	Bitmap b;
+	InitializeBitmap(&b, p.width, p.height, p.width * 4, const_cast<Pixel *>(p.pixels.data()));
+	return b;
+}
 
 struct BundleImage
 {
 	BundleWriter writer;
+	std::string error;
 
 	void Add(const std::string &name, char type, const std::vector<uint8_t> &data)
 	{
-		std::string error;
 		EXPECT_TRUE(AddRawEntry(&writer, name, (uint32_t)(uint8_t)type, data, &error)) << error;
 	}
-
-	// A frames array of pictures given as rows of pixels (bit 31 clear is transparent).
 	void AddFrames(const std::string &name, const std::vector<Picture> &pictures)
 	{
 		std::vector<Bitmap> bitmaps;
-		for (const Picture &p : pictures) {
-			Bitmap b;
-			InitializeBitmap(&b, p.width, p.height, p.width * 4, const_cast<Pixel *>(p.pixels.data()));
-			bitmaps.push_back(b);
-		}
-		std::string error;
+		for (const Picture &p : pictures) bitmaps.push_back(AsBitmap(p));
 		EXPECT_TRUE(AddFramesEntry(&writer, name, bitmaps, &error)) << error;
 	}
-
-	std::vector<uint8_t> Build()
+	void AddBitmap(const std::string &name, const Picture &picture)
+	{
+		Bitmap b = AsBitmap(picture);
+		EXPECT_TRUE(AddBitmapEntry(&writer, name, &b, &error)) << error;
+	}
+	std::vector<uint8_t> Build(int skew = 0)
 	{
 		std::vector<uint8_t> file;
-		std::string error;
+		writer.skew = skew;
 		EXPECT_TRUE(WriteBundle(&writer, &file, &error)) << error;
 		return file;
 	}
 };
 
-// Grows a file image to the block a loaded bundle needs and fixes it up.
-static inline bool FixUpBundleImage(std::vector<uint8_t> &file, const char *name)
+// A bundle checked where it lies at an odd address in an exactly sized block
+// (so ASan sees any read past its end), then fixed up in a malloc'd block as
+// the loader does. self is null when the check refused it.
+struct LoadedBundle
 {
-	size_t filesize = file.size(), size = ResourceBundleMemorySize(file.data(), filesize);
-	if (size == 0) return false;
-	file.resize(size);
-	return FixUpResourceBundle((ResourceBundle *)file.data(), filesize, name);
-}
+	ResourceBundle *self = nullptr;
+	ResourceBundleProblems problems = {};
+	LoadedBundle(const std::vector<uint8_t> &file, const char *name)
+	{
+		uint8_t *odd = (uint8_t *)malloc(file.size() + 1);
+		if (!file.empty()) memcpy(odd + 1, file.data(), file.size());
+		size_t size = CheckResourceBundle(odd + 1, file.size(), &problems);
+		free(odd);
+		if (size == 0) return;
+		self = (ResourceBundle *)malloc(size);
+		memcpy(self, file.data(), file.size());
+		EXPECT_TRUE(FixUpResourceBundle(self, file.size(), name));
+	}
+	~LoadedBundle() { free(self); }
+};
 
-// Pixels of a picture, rows top to bottom.
-static inline Picture MakePicture(int width, int height, const std::vector<uint32_t> &pixels)
+// The picture an RLE image draws onto a cleared canvas of its size.
+static inline std::vector<Pixel> Drawn(RLEBitmap *r)
 {
-	return Picture{width, height, pixels};
+	std::vector<Pixel> pixels((size_t)r->width * r->height, 0);
+	Bitmap canvas;
+	InitializeBitmap(&canvas, r->width, r->height, r->width * 4, pixels.data());
+	DrawRLEBitmap(&canvas, r, 0, 0);
+	return pixels;
 }
 
 // 16-bit stereo PCM at 22050 Hz: a quiet square wave of the given length.
 static inline std::vector<uint8_t> MakeWAV(int frames)
 {
-	std::vector<uint8_t> wav(44 + frames * 4);
-	auto put32 = [&](size_t at, uint32_t v) { memcpy(&wav[at], &v, 4); };
-	auto put16 = [&](size_t at, uint16_t v) { memcpy(&wav[at], &v, 2); };
-	memcpy(&wav[0], "RIFF", 4);
-	put32(4, (uint32_t)wav.size() - 8);
-	memcpy(&wav[8], "WAVEfmt ", 8);
-	put32(16, 16);
-	put16(20, 1);  // PCM
-	put16(22, 2);
-	put32(24, 22050);
-	put32(28, 22050 * 4);
-	put16(32, 4);
-	put16(34, 16);
-	memcpy(&wav[36], "data", 4);
-	put32(40, (uint32_t)frames * 4);
-	for (int i = 0; i < frames; i++) {
-		int16_t s = (i / 50) % 2 ? 500 : -500;
-		memcpy(&wav[44 + i * 4], &s, 2);
-		memcpy(&wav[46 + i * 4], &s, 2);
+	uint32_t header[11] = {0x46464952, 36 + 4 * (uint32_t)frames, 0x45564157, 0x20746d66, 16, 0x00020001, 22050,
+		22050 * 4, 0x00100004, 0x61746164, 4 * (uint32_t)frames};  // "RIFF", "WAVE", "fmt ", PCM 2 x 16 bits, "data"
+	std::vector<uint8_t> wav(44 + 4 * frames);
+	memcpy(wav.data(), header, 44);
+	for (int i = 0; i < 2 * frames; i++) {
+		int16_t s = (i / 100) % 2 ? 500 : -500;
+		memcpy(&wav[44 + 2 * i], &s, 2);
 	}
 	return wav;
 }

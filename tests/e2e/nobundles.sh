@@ -29,8 +29,9 @@ done
 mkdir -p "$FOLDER/Graphics/Backgrounds"
 for b in "${bundles[@]}"; do cp "$RUNDIR/$b.laser" "$FOLDER/$b.laser"; done
 
-# each bundle missing in turn, the others there
-for b in "${bundles[@]}"; do
+# each picture bundle missing in turn, the others there (without the sounds
+# zep plays silently: tests/e2e/bundles.sh)
+for b in "${bundles[@]:0:3}"; do
 	mv "$FOLDER/$b.laser" "$FOLDER/$b.away"
 	ExpectRefusal "\"$b.laser\""
 	mv "$FOLDER/$b.away" "$FOLDER/$b.laser"

@@ -79,7 +79,7 @@ bool WriteBundle(BundleWriter *self, std::vector<uint8_t> *out, std::string *err
 	Put32(out, 8, (uint32_t)sorted.size());
 	memcpy(out->data() + 12, self->name.data(), std::min(self->name.size(), (size_t)ResourceBundleNameSize));
 	for (size_t i = 0; i < sorted.size(); i++) {
-		offset = (offset + 3) & ~(size_t)3;
+		offset = ((offset + 3) & ~(size_t)3) + (size_t)(self->skew & 3);
 		size_t at = ResourceBundleHeaderSize + i * sizeof(ResourceBundleEntry);
 		Put32(out, at, (uint32_t)offset);
 		Put32(out, at + 4, (uint32_t)sorted[i]->data.size());

@@ -1,6 +1,8 @@
 // Builds the bytes of a bundle file from named entries: bitmaps, frames
 // arrays (each picture RLE-encoded with the engine's own encoder) and raw
-// data. The directory is sorted and every entry's data starts on 4 bytes.
+// data. The directory is sorted and every entry's data starts on 4 bytes,
+// or skew bytes past them: the format fixes no alignment, and readers must
+// take what another writer may lay out.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -18,6 +20,7 @@ struct BundleWriter
 {
 	std::string name;  // informative only: a loaded bundle is named by the path it was requested under
 	std::vector<BundleWriterEntry> entries;
+	int skew = 0;  // 0 to 3
 };
 
 // Each returns false with a message when the name cannot stand in a bundle.

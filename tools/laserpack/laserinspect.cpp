@@ -1,7 +1,9 @@
-// laserinspect: lists a bundle, or exports one of its pictures as a PNG.
+// laserinspect: lists a bundle, exports one of its pictures as a PNG, or
+// checks bundles and prints every problem (exit code 1 when there is one).
 //
 //   laserinspect <file.laser>
 //   laserinspect <file.laser> <entry> <frame> <out.png>   (frame 0 for a bitmap)
+//   laserinspect --check <file.laser>...
 //
 // The file is checked exactly as the game checks it.
 #include <cstdio>
@@ -79,18 +81,44 @@ static int Export(ResourceBundle *bundle, const char *entry, int frame, const ch
 	return 1;
 }
 
+static std::vector<uint8_t> ReadFile(const char *path, bool *ok)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	*ok = (bool)in || in.eof();
+	return file;
+}
+
+static void PrintProblem(void *path, const char *problem) { printf("%s: %s\n", (const char *)path, problem); }
+
+static int Check(int count, char **paths)
+{
+	int status = 0;
+	for (int i = 0; i < count; i++) {
+		bool ok;
+		std::vector<uint8_t> file = ReadFile(paths[i], &ok);
+		ResourceBundleProblems problems = {0, "", PrintProblem, paths[i]};
+		if (!ok) printf("%s: cannot be read\n", paths[i]);
+		else if (CheckResourceBundle(file.data(), file.size(), &problems) != 0) continue;
+		status = 1;
+	}
+	return status;
+}
+
 int main(int argc, char **argv)
 {
+	if (argc >= 3 && strcmp(argv[1], "--check") == 0) return Check(argc - 2, argv + 2);
 	if (argc != 2 && argc != 5) {
-		fprintf(stderr, "usage: laserinspect <file.laser> [<entry> <frame> <out.png>]\n");
+		fprintf(stderr, "usage: laserinspect <file.laser> [<entry> <frame> <out.png>]\n"
+						"       laserinspect --check <file.laser>...\n");
 		return 2;
 	}
-	std::ifstream in(argv[1], std::ios::binary);
-	std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-	if (!in.good() && !in.eof()) file.clear();
-	size_t size = ResourceBundleMemorySize(file.data(), file.size());
+	bool ok;
+	std::vector<uint8_t> file = ReadFile(argv[1], &ok);
+	ResourceBundleProblems problems = {};
+	size_t size = ok ? CheckResourceBundle(file.data(), file.size(), &problems) : 0;
 	if (size == 0) {
-		fprintf(stderr, "laserinspect: %s is missing or is not a valid bundle\n", argv[1]);
+		fprintf(stderr, "laserinspect: %s: %s\n", argv[1], ok ? problems.first : "cannot be read");
 		return 1;
 	}
 	std::vector<uint64_t> block((size + 7) / 8);  // 8-byte aligned, as malloc gives the game

@@ -1,15 +1,68 @@
 // laserpack: builds a bundle file from a manifest (the format is described in
-// tools/laserpack/Manifest.h).
+// tools/laserpack/Manifest.h), or rewrites a bundle with every entry's data
+// <n> bytes past a 4-byte boundary, as another writer may lay it out.
 //
 //   laserpack <manifest.txt> <output.laser> <bundle name>
+//   laserpack --skew <n> <input.laser> <output.laser>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <iterator>
+#include "Platform/ResourceBundle.h"
 #include "tools/laserpack/Manifest.h"
+
+// The entries of a valid bundle file, their data as it stands.
+static bool ReadBundle(const char *path, BundleWriter *writer)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	ResourceBundleProblems problems = {};
+	if (CheckResourceBundle(file.data(), file.size(), &problems) == 0) {
+		fprintf(stderr, "laserpack: %s: %s\n", path, in ? problems.first : "cannot be read");
+		return false;
+	}
+	uint32_t n;
+	memcpy(&n, file.data() + 8, 4);
+	for (uint32_t i = 0; i < n; i++) {
+		ResourceBundleEntry e;
+		memcpy(&e, file.data() + ResourceBundleHeaderSize + i * sizeof e, sizeof e);
+		const uint8_t *data = file.data() + e.offset;
+		writer->entries.push_back({std::string(e.name, strnlen(e.name, sizeof e.name)), e.type, {data, data + e.size}});
+	}
+	return true;
+}
+
+static bool Save(const char *path, BundleWriter *writer, const std::string &context)
+{
+	std::vector<uint8_t> bytes;
+	std::string error;
+	if (!WriteBundle(writer, &bytes, &error)) {
+		fprintf(stderr, "%s: %s\n", context.c_str(), error.c_str());
+		return false;
+	}
+	std::string tmp = std::string(path) + ".tmp";
+	FILE *out = fopen(tmp.c_str(), "wb");
+	bool written = out && fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+	if (out && fclose(out) != 0) written = false;
+	if (!written || rename(tmp.c_str(), path) != 0) {
+		fprintf(stderr, "laserpack: cannot write %s\n", path);
+		remove(tmp.c_str());
+		return false;
+	}
+	return true;
+}
 
 int main(int argc, char **argv)
 {
+	if (argc == 5 && strcmp(argv[1], "--skew") == 0) {
+		BundleWriter writer;
+		writer.skew = atoi(argv[2]);
+		return ReadBundle(argv[3], &writer) && Save(argv[4], &writer, argv[3]) ? 0 : 1;
+	}
 	if (argc != 4) {
-		fprintf(stderr, "usage: laserpack <manifest.txt> <output.laser> <bundle name>\n");
+		fprintf(stderr, "usage: laserpack <manifest.txt> <output.laser> <bundle name>\n"
+						"       laserpack --skew <n> <input.laser> <output.laser>\n");
 		return 2;
 	}
 	Manifest m{argv[1], "", 0, ""};
@@ -29,20 +82,5 @@ int main(int argc, char **argv)
 			return 1;
 		}
 	}
-	std::vector<uint8_t> bytes;
-	std::string error;
-	if (!WriteBundle(&writer, &bytes, &error)) {
-		fprintf(stderr, "%s: %s\n", m.path.c_str(), error.c_str());
-		return 1;
-	}
-	std::string tmp = std::string(argv[2]) + ".tmp";
-	FILE *out = fopen(tmp.c_str(), "wb");
-	bool written = out && fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-	if (out && fclose(out) != 0) written = false;
-	if (!written || rename(tmp.c_str(), argv[2]) != 0) {
-		fprintf(stderr, "laserpack: cannot write %s\n", argv[2]);
-		remove(tmp.c_str());
-		return 1;
-	}
-	return 0;
+	return Save(argv[2], &writer, m.path) ? 0 : 1;
 }
