@@ -4,16 +4,36 @@
 // image; per-run horizontal clipping is paid only by images that straddle the
 // left or right edge.
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include "Graphics/Clipping.h"
 #include "Graphics/Drawing.h"
 
+// Keeps the compiler from folding a pointer step that is known on one branch
+// into the step that depends on a loaded value (see WalkRLERows).
+static inline const Pixel *Opaque(const Pixel *p)
+{
+#if defined(__GNUC__)
+	__asm__("" : "+r"(p));
+#endif
+	return p;
+}
+
+// The address of each span word depends on the length stored in the one
+// before it, so walking the spans is a chain of dependent loads. Half of all
+// spans are a row's trailing empty span with no pixels: for those the next
+// word is known without the loaded length, and stepping on the predicted
+// branch lets the processor start the next load early.
 static const Pixel *SkipRLERows(const Pixel *rows, int width, int n)
 {
 	for (int r = 0; r < n; r++) {
 		for (int pos = 0; pos < width;) {
-			Pixel span = *rows++;
-			rows += FilledSpanLength(span);
-			pos += EmptySpanLength(span) + FilledSpanLength(span);
+			Pixel span = *rows;
+			int filled = FilledSpanLength(span);
+			pos += EmptySpanLength(span) + filled;
+			if (filled == 0) rows = Opaque(rows + 1);
+			else rows += 1 + filled;
 		}
 	}
 	return rows;
@@ -34,14 +54,21 @@ static void AdjustRLERows(const Pixel **rows, int width, int *height, int *y, in
 template <typename RunAction>
 static inline void WalkRLERows(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, RunAction run)
 {
+	// held in locals: the runs' stores could otherwise alias the record
+	uint8_t *pixels = (uint8_t *)bitmap->pixels;
+	ptrdiff_t bytesperrow = bitmap->bytesperrow;
 	for (int r = 0; r < height; r++) {
-		Pixel *dest = BitmapRowPointer(bitmap, y0 + r);
+		Pixel *dest = (Pixel *)(pixels + (ptrdiff_t)(y0 + r) * bytesperrow);
 		for (int pos = 0; pos < width;) {
-			Pixel span = *rows++;
+			Pixel span = *rows;
 			int empty = EmptySpanLength(span), filled = FilledSpanLength(span);
-			run(dest, y0 + r, x0 + pos + empty, rows, filled);
-			rows += filled;
 			pos += empty + filled;
+			if (filled == 0) {
+				rows = Opaque(rows + 1);
+				continue;
+			}
+			run(dest, y0 + r, x0 + pos - filled, rows + 1, filled);
+			rows += 1 + filled;
 		}
 	}
 }
@@ -92,22 +119,73 @@ static void DrawRLEBitmapRows(Bitmap *bitmap, const Pixel *rows, int width, int 
 	});
 }
 
-static void CompositeRLEBitmapRowsNoClip(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0,
-	CompositionMode mode)
+// Composite runs. Any mode is called once per pixel; the game's blink mode
+// is recognised by its address and blended a vector at a time where the
+// processor has them, with the same result (a pixel whose bit 31 is clear
+// leaves the one below as it is).
+struct HalfTransparent
+{
+};
+
+static inline void CompositeRun(Pixel *dest, const Pixel *src, int n, CompositionMode mode)
+{
+	for (int i = 0; i < n; i++) dest[i] = mode(dest[i], src[i]);
+}
+
+#if defined(__SSE2__)
+static inline __m128i BlendHalfTransparent(__m128i below, __m128i above)
+{
+	const __m128i low7 = _mm_set1_epi32(0x7F7F7F7F), low1 = _mm_set1_epi32(0x01010101);
+	__m128i half = _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(above, 1), low7), _mm_and_si128(_mm_srli_epi32(below, 1), low7));
+	half = _mm_add_epi32(half, _mm_and_si128(_mm_and_si128(above, below), low1));
+	__m128i opaque = _mm_srai_epi32(above, 31);
+	return _mm_or_si128(_mm_and_si128(opaque, half), _mm_andnot_si128(opaque, below));
+}
+
+// The last block of a run overlaps the ones before it; it is blended from the
+// pixels as they were before any store, so the overlap receives the same
+// value twice instead of being blended twice. Inlined into the row walk: a
+// call for each run costs more than most runs.
+__attribute__((always_inline)) static inline void CompositeRun(Pixel *dest, const Pixel *src, int n, HalfTransparent)
+{
+	if (n >= 4) {
+		__m128i last = BlendHalfTransparent(_mm_loadu_si128((const __m128i *)(dest + n - 4)),
+			_mm_loadu_si128((const __m128i *)(src + n - 4)));
+		for (int i = 0; i < n - 4; i += 4) {
+			__m128i *d = (__m128i *)(dest + i);
+			_mm_storeu_si128(d, BlendHalfTransparent(_mm_loadu_si128(d), _mm_loadu_si128((const __m128i *)(src + i))));
+		}
+		_mm_storeu_si128((__m128i *)(dest + n - 4), last);
+	} else if (n >= 2) {
+		__m128i first = BlendHalfTransparent(_mm_loadl_epi64((const __m128i *)dest), _mm_loadl_epi64((const __m128i *)src));
+		__m128i last = BlendHalfTransparent(_mm_loadl_epi64((const __m128i *)(dest + n - 2)),
+			_mm_loadl_epi64((const __m128i *)(src + n - 2)));
+		_mm_storel_epi64((__m128i *)dest, first);
+		_mm_storel_epi64((__m128i *)(dest + n - 2), last);
+	} else if (n == 1) dest[0] = FastHalfTransparentCompositionMode(dest[0], src[0]);
+}
+#else
+static inline void CompositeRun(Pixel *dest, const Pixel *src, int n, HalfTransparent)
+{
+	for (int i = 0; i < n; i++) dest[i] = FastHalfTransparentCompositionMode(dest[i], src[i]);
+}
+#endif
+
+template <typename Mode>
+static void CompositeRLEBitmapRowsNoClip(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, Mode mode)
 {
 	WalkRLERows(bitmap, rows, width, height, x0, y0, [mode](Pixel *dest, int, int start, const Pixel *pixels, int filled) {
-		for (int i = 0; i < filled; i++) dest[start + i] = mode(dest[start + i], pixels[i]);
+		CompositeRun(dest + start, pixels, filled, mode);
 	});
 }
 
-static void CompositeRLEBitmapRows(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0,
-	CompositionMode mode)
+template <typename Mode>
+static void CompositeRLEBitmapRows(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, Mode mode)
 {
 	int max = bitmap->width;
 	WalkRLERows(bitmap, rows, width, height, x0, y0, [max, mode](Pixel *dest, int, int start, const Pixel *pixels, int num) {
 		int skip;
-		if (!ClipRun(&start, &num, &skip, max)) return;
-		for (int i = skip; i < skip + num; i++) dest[start + i] = mode(dest[start + i], pixels[i]);
+		if (ClipRun(&start, &num, &skip, max)) CompositeRun(dest + start + skip, pixels + skip, num, mode);
 	});
 }
 
@@ -170,14 +248,23 @@ void CompositeRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int y, Compositio
 	const Pixel *rows;
 	int height;
 	if (!ClipRLEBitmap(bitmap, src, x, &y, &rows, &height)) return;
-	if (IsSpanCompletelyInside(x, src->width, bitmap->width))
-		CompositeRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y, mode);
+	bool inside = IsSpanCompletelyInside(x, src->width, bitmap->width);
+	if (mode == DummyCompositionMode) {
+		// the mode that keeps what is drawn: a plain copy
+		if (inside) DrawRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y);
+		else DrawRLEBitmapRows(bitmap, rows, src->width, height, x, y);
+	} else if (mode == FastHalfTransparentCompositionMode) {
+		if (inside) CompositeRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y, HalfTransparent());
+		else CompositeRLEBitmapRows(bitmap, rows, src->width, height, x, y, HalfTransparent());
+	} else if (inside) CompositeRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y, mode);
 	else CompositeRLEBitmapRows(bitmap, rows, src->width, height, x, y, mode);
 }
 
+// Composites pixel by pixel through the clipped pixel operation, so rows off
+// the bitmap are dropped here too, as the clipped form drops them.
 void CompositeRLEBitmapNoClip(Bitmap *bitmap, RLEBitmap *src, int x, int y, CompositionMode mode)
 {
-	CompositeRLEBitmapRows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y, mode);
+	CompositeRLEBitmap(bitmap, src, x, y, mode);
 }
 
 void DrawFilledRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int y, Pixel c)

@@ -1,168 +1,70 @@
-// The pixel-doubled screen: the doubling copy on surfaces of many shapes, and
-// the whole frame path on SDL's dummy video driver.
+// The pixel-doubled screen: every doubling path against "(x, y) becomes the 2x2 block at
+// (2x, 2y)" on guard-framed surfaces of many shapes, and frames on SDL's dummy video driver.
 #include <gtest/gtest.h>
 #include <SDL.h>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+#include "GuardedBitmap.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
 
-static constexpr Pixel Guard = 0x5A5A5A5Au;
-
-// a distinct, opaque value for every source pixel
 static Pixel Pattern(int x, int y) { return 0x80000000u | (uint32_t)y << 12 | (uint32_t)x; }
 
-struct Surface
+TEST(CopyDoubledPixels, EveryPathDoublesIntoEveryShapeOfSurface)
 {
-	std::vector<Pixel> memory;
-	Bitmap bitmap;
-	Surface(int width, int height, int bytesperrow) : memory((size_t)bytesperrow * height / 4, Guard)
-	{
-		InitializeBitmap(&bitmap, width, height, bytesperrow, memory.data());
-	}
-	Pixel At(int x, int y) { return *BitmapPixelPointer(&bitmap, x, y); }
-	// every word of the row beyond the given width, padding included
-	bool RowKeptFrom(int y, int x0)
-	{
-		for (int x = x0; x < bitmap.bytesperrow / 4; x++)
-			if (At(x, y) != Guard) return false;
-		return true;
-	}
-};
-
-static Surface Source(int width, int height, int bytesperrow)
-{
-	Surface s(width, height, bytesperrow);
-	for (int y = 0; y < height; y++)
-		for (int x = 0; x < width; x++) *BitmapPixelPointer(&s.bitmap, x, y) = Pattern(x, y);
-	return s;
-}
-
-static void ExpectDoubled(Surface &dest, int width, int height)
-{
-	int mismatches = 0;
-	for (int y = 0; y < 2 * height; y++)
-		for (int x = 0; x < 2 * width; x++)
-			if (dest.At(x, y) != Pattern(x / 2, y / 2)) mismatches++;
-	EXPECT_EQ(mismatches, 0);
-}
-
-TEST(CopyDoubledPixels, EachPixelBecomesATwoByTwoBlock)
-{
-	Surface src = Source(320, 240, 1280);
-	Surface dest(640, 480, 2560);
-	CopyDoubledPixels(&dest.bitmap, &src.bitmap);
-	for (int y : {0, 1, 117, 239})
-		for (int x : {0, 1, 200, 319}) {
-			Pixel p = Pattern(x, y);
-			EXPECT_EQ(dest.At(2 * x, 2 * y), p);
-			EXPECT_EQ(dest.At(2 * x + 1, 2 * y), p);
-			EXPECT_EQ(dest.At(2 * x, 2 * y + 1), p);
-			EXPECT_EQ(dest.At(2 * x + 1, 2 * y + 1), p);
+	// sizes and allocated row widths: odd ones misalign every other row, wider ones pad
+	struct { int sw, sh, sa, dw, dh, da; } shapes[] = {{320, 240, 320, 640, 480, 640}, {320, 240, 320, 640, 480, 641},
+		{320, 240, 336, 700, 500, 704}, {13, 7, 15, 26, 14, 26}, {5, 3, 8, 11, 6, 12},
+		// too small in one direction: nothing at all is written
+		{320, 240, 320, 639, 480, 640}, {320, 240, 320, 1000, 479, 1000}, {7, 2, 7, 13, 4, 13}};
+	for (DoublingPath path : {DoublingPortable, DoublingSSE2, DoublingAVX2}) {
+		if (!IsDoublingPathAvailable(path)) continue;
+		for (auto s : shapes) {
+			SCOPED_TRACE(testing::Message() << "path " << path << ", " << s.dw << "x" << s.dh << " in rows of " << s.da);
+			GuardedBitmap src(s.sa, s.sh), dest(s.da, s.dh), want(s.da, s.dh), best(s.da, s.dh);
+			src.bitmap.width = (int16_t)s.sw;
+			dest.bitmap.width = best.bitmap.width = (int16_t)s.dw;
+			for (int y = 0; y < s.sh; y++)
+				for (int x = 0; x < s.sw; x++) *BitmapPixelPointer(&src.bitmap, x, y) = Pattern(x, y);
+			bool fits = 2 * s.sw <= s.dw && 2 * s.sh <= s.dh;
+			for (int y = 0; fits && y < 2 * s.sh; y++)
+				for (int x = 0; x < 2 * s.sw; x++) *BitmapPixelPointer(&want.bitmap, x, y) = Pattern(x / 2, y / 2);
+			CopyDoubledPixelsUsing(&dest.bitmap, &src.bitmap, path);
+			ASSERT_EQ(dest.memory, want.memory);
+			CopyDoubledPixels(&best.bitmap, &src.bitmap);
+			ASSERT_EQ(best.memory, want.memory);
 		}
-	ExpectDoubled(dest, 320, 240);
-}
-
-TEST(CopyDoubledPixels, WideRowsAreFollowedByTheirPitch)
-{
-	// 2600 keeps 64-bit alignment, 2564 does not; padding stays untouched
-	for (int pitch : {2600, 2564, 4096}) {
-		SCOPED_TRACE(pitch);
-		Surface src = Source(320, 240, 1280);
-		Surface dest(640, 480, pitch);
-		CopyDoubledPixels(&dest.bitmap, &src.bitmap);
-		ExpectDoubled(dest, 320, 240);
-		for (int y : {0, 1, 240, 479}) EXPECT_TRUE(dest.RowKeptFrom(y, 640));
 	}
 }
 
-TEST(CopyDoubledPixels, SourceRowsAreFollowedByTheirPitch)
-{
-	Surface src = Source(5, 3, 32);
-	Surface dest(10, 6, 40);
-	CopyDoubledPixels(&dest.bitmap, &src.bitmap);
-	ExpectDoubled(dest, 5, 3);
-}
-
-TEST(CopyDoubledPixels, LargerSurfaceKeepsEverythingOutsideTheTopLeft)
-{
-	Surface src = Source(320, 240, 1280);
-	Surface dest(700, 500, 2800);
-	CopyDoubledPixels(&dest.bitmap, &src.bitmap);
-	ExpectDoubled(dest, 320, 240);
-	for (int y = 0; y < 480; y++) ASSERT_TRUE(dest.RowKeptFrom(y, 640)) << y;
-	for (int y = 480; y < 500; y++) ASSERT_TRUE(dest.RowKeptFrom(y, 0)) << y;
-}
-
-TEST(CopyDoubledPixels, TooSmallSurfaceReceivesNothing)
-{
-	Surface src = Source(320, 240, 1280);
-	struct { int width, height; } sizes[] = {{639, 480}, {640, 479}, {1000, 100}, {100, 1000}};
-	for (auto size : sizes) {
-		SCOPED_TRACE(testing::Message() << size.width << "x" << size.height);
-		Surface dest(size.width, size.height, 4 * size.width);
-		CopyDoubledPixels(&dest.bitmap, &src.bitmap);
-		for (Pixel p : dest.memory) ASSERT_EQ(p, Guard);
-	}
-}
-
-class Screen : public testing::Test
-{
-protected:
-	void TearDown() override { SDL_Quit(); }
-};
-
-TEST_F(Screen, FramesReachTheWindowAndUndrawnOnesRepeat)
+TEST(Screen, FramesReachTheWindowAndUndrawnOnesRepeat)
 {
 	ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
 	ASSERT_TRUE(_InitializeScreen());
 	SDL_Surface *window = SDL_GetVideoSurface();
-	ASSERT_NE(window, nullptr);
-	EXPECT_EQ(window->w, 640);
-	EXPECT_EQ(window->h, 480);
-	EXPECT_EQ(window->format->BitsPerPixel, 32);
-	EXPECT_EQ(window->format->Rmask, 0x00FF0000u);
-	EXPECT_EQ(window->format->Gmask, 0x0000FF00u);
-	EXPECT_EQ(window->format->Bmask, 0x000000FFu);
-
+	ASSERT_TRUE(window->w == 640 && window->h == 480 && window->format->BitsPerPixel == 32);
+	EXPECT_EQ((std::vector<Uint32>{window->format->Rmask, window->format->Gmask, window->format->Bmask}),
+		(std::vector<Uint32>{0xFF0000u, 0xFF00u, 0xFFu}));
 	Bitmap *screen = StartScreenUpdates();
-	EXPECT_EQ(screen->width, 320);
-	EXPECT_EQ(screen->height, 240);
-	EXPECT_EQ(screen->bytesperrow, 1280);
+	ASSERT_TRUE(screen->width == 320 && screen->height == 240 && screen->bytesperrow == 1280);
 	for (int y = 0; y < 240; y++)
 		for (int x = 0; x < 320; x++) *BitmapPixelPointer(screen, x, y) = Pattern(x, y);
-	EndScreenUpdates();
-
-	auto windowpixel = [window](int x, int y) {
-		return *(Pixel *)((uint8_t *)window->pixels + (ptrdiff_t)y * window->pitch + 4 * x);
-	};
-	auto windowmatches = [&]() {
+	// the second frame draws nothing and shows the first again: nothing clears the drawing bitmap
+	for (int frame = 0; frame < 2; frame++) {
+		memset(window->pixels, 0, (size_t)window->pitch * 480);
+		EXPECT_EQ(StartScreenUpdates(), screen);
+		EndScreenUpdates();
 		int mismatches = 0;
 		for (int y = 0; y < 480; y++)
 			for (int x = 0; x < 640; x++)
-				if (windowpixel(x, y) != Pattern(x / 2, y / 2)) mismatches++;
-		return mismatches;
-	};
-	EXPECT_EQ(windowmatches(), 0);
-
-	// a frame that draws nothing shows the last one again: the drawing
-	// bitmap is handed out as it was left, and the window is overwritten
-	memset(window->pixels, 0, (size_t)window->pitch * 480);
-	EXPECT_EQ(StartScreenUpdates(), screen);
-	EndScreenUpdates();
-	EXPECT_EQ(windowmatches(), 0);
-	EXPECT_EQ(*BitmapPixelPointer(screen, 319, 239), Pattern(319, 239));
-}
-
-TEST_F(Screen, WindowThatCannotOpenIsReportedOnOneLine)
-{
-	// SDL brings up video itself when asked for a mode; with no such
-	// driver there is none to be had
+				mismatches += *(Pixel *)((uint8_t *)window->pixels + y * window->pitch + 4 * x) != Pattern(x / 2, y / 2);
+		EXPECT_EQ(mismatches, 0);
+	}
+	SDL_Quit();
+	// with no such video driver there is no window to be had
 	setenv("SDL_VIDEODRIVER", "nosuchdriver", 1);
 	testing::internal::CaptureStderr();
-	bool opened = _InitializeScreen();
+	EXPECT_FALSE(_InitializeScreen());
 	std::string message = testing::internal::GetCapturedStderr();
-	EXPECT_FALSE(opened);
 	EXPECT_EQ(message.rfind("zEP: cannot open a 640x480 window", 0), 0u) << message;
 	EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
 }

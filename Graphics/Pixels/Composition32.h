@@ -1,11 +1,13 @@
 // The four ways of combining the pixel already in a bitmap ("below") with the
 // one being drawn ("above"). The fast modes work on the packed word and decide
 // transparency by bit 31 alone; only source-over unpacks and multiplies.
+// Not static: each mode has one address in the whole program, so that drawing
+// can recognise a mode it has a faster loop for.
 #pragma once
 #include "Graphics/Pixels/Multiply8.h"
 #include "Graphics/Pixels/Packing32.h"
 
-static inline Pixel SourceOverCompositionMode(Pixel below, Pixel above)
+inline Pixel SourceOverCompositionMode(Pixel below, Pixel above)
 {
 	int a2 = ExtractAlpha(above), a1 = ExtractAlpha(below);
 	// alpha goes through the same blend as the colours, so above's alpha enters squared
@@ -16,18 +18,18 @@ static inline Pixel SourceOverCompositionMode(Pixel below, Pixel above)
 	return AssemblePixel(r, g, b, a);
 }
 
-static inline Pixel FastTransparencyCompositionMode(Pixel below, Pixel above)
+inline Pixel FastTransparencyCompositionMode(Pixel below, Pixel above)
 {
 	return (above & 0x80000000u) ? above : below;
 }
 
-static inline Pixel FastHalfTransparentCompositionMode(Pixel below, Pixel above)
+inline Pixel FastHalfTransparentCompositionMode(Pixel below, Pixel above)
 {
 	if (!(above & 0x80000000u)) return below;
 	return ((above >> 1) & 0x7F7F7F7Fu) + ((below >> 1) & 0x7F7F7F7Fu) + (above & below & 0x01010101u);
 }
 
-static inline Pixel DummyCompositionMode(Pixel below, Pixel above)
+inline Pixel DummyCompositionMode(Pixel below, Pixel above)
 {
 	(void)below;
 	return above;

@@ -19,5 +19,14 @@ void EndScreenUpdates();
 
 // Each src pixel becomes a 2x2 block at (2x, 2y) of dest; dest rows are
 // reached through its bytesperrow. Writes nothing at all when dest is
-// smaller than twice src either way.
+// smaller than twice src either way. Uses the fastest of the paths below
+// that the CPU runs, chosen on the first call.
 void CopyDoubledPixels(Bitmap *dest, Bitmap *src);
+
+// The ways this build can double: plain 64-bit stores on every CPU, and
+// vector stores on x86-64 (SSE2 always, AVX2 where the CPU has it). All give
+// the same bytes; tests compare each available one with the others.
+enum DoublingPath { DoublingPortable, DoublingSSE2, DoublingAVX2 };
+bool IsDoublingPathAvailable(DoublingPath path);
+// CopyDoubledPixels through the given path, which must be available.
+void CopyDoubledPixelsUsing(Bitmap *dest, Bitmap *src, DoublingPath path);
