@@ -7,7 +7,7 @@ find_package(ZLIB REQUIRED)
 function(zep_resource_test name source)
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE ${ARGN} zeptestmain)
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
 endfunction()
 
 zep_resource_test(bundle_test tests/bundle/bundle_test.cpp laserio)
