@@ -96,13 +96,19 @@ static int CheckText(int size, int x, int y, bool right, const char *colourclass
 	return 0;
 }
 
-// The fraction of the drawn pixels that the screenshot shows unchanged.
-static double Match(const std::vector<Pixel> &drawn)
+// The best of draws 0 .. count-1 by the fraction of its pixels that the
+// screenshot shows unchanged; which one in *which.
+static double BestMatch(int count, int *which, const std::function<void(Bitmap *, int)> &draw)
 {
-	int opaque = 0, same = 0;
-	for (int i = 0; i < Size; i++)
-		if (drawn[i] & 0x80000000u) opaque++, same += (drawn[i] | 0xFF000000u) == shot[i];
-	return opaque ? (double)same / opaque : 0.0;
+	double best = 0;
+	for (int k = 0; k < count; k++) {
+		std::vector<Pixel> drawn = Drawn([&](Bitmap *b) { draw(b, k); });
+		int opaque = 0, same = 0;
+		for (int i = 0; i < Size; i++)
+			if (drawn[i] & 0x80000000u) opaque++, same += (drawn[i] | 0xFF000000u) == shot[i];
+		if (opaque && (double)same / opaque > best) best = (double)same / opaque, *which = k;
+	}
+	return best;
 }
 
 // Some frame of the entry, its top-left within radius of (x, y), is on
@@ -111,15 +117,13 @@ static int CheckSprite(const char *entry, int x, int y, int radius)
 {
 	RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(game.resources, entry, nullptr);
 	if (!frames) return printf("no \"%s\" in the bundles\n", entry), 2;
-	double best = 0;
-	int bestframe = 0, bestx = 0, besty = 0;
-	for (int f = 0; frames[f]; f++)
-		for (int dy = -radius; dy <= radius; dy++)
-			for (int dx = -radius; dx <= radius; dx++) {
-				double m = Match(Drawn([&](Bitmap *b) { DrawRLEBitmap(b, frames[f], x + dx, y + dy); }));
-				if (m > best) best = m, bestframe = f, bestx = x + dx, besty = y + dy;
-			}
-	printf("best match of \"%s\": frame %d at (%d, %d), %.0f%% of its pixels\n", entry, bestframe, bestx, besty, best * 100);
+	int numframes = 0, side = 2 * radius + 1, k = 0;
+	while (frames[numframes]) numframes++;
+	double best = BestMatch(numframes * side * side, &k, [&](Bitmap *b, int k) {
+		DrawRLEBitmap(b, frames[k / (side * side)], x + k % side - radius, y + k / side % side - radius);
+	});
+	printf("best match of \"%s\": frame %d at (%d, %d), %.0f%% of its pixels\n", entry, k / (side * side),
+		x + k % side - radius, y + k / side % side - radius, best * 100);
 	return best >= 0.9 ? 0 : 1;
 }
 
@@ -132,16 +136,12 @@ static int CheckSky(int from, int to)
 		"Graphics/Backgrounds/NightSky/NightSky3", "Graphics/Backgrounds/NightSky/NightSky4", 0, 73, 118, 165, 131, 182,
 		223, 239);
 	if (!sky.layers[0]) return printf("no sky in the bundles\n"), 2;
-	double best = 0;
-	int bestx0 = from;
-	for (int x0 = from; x0 <= to; x0++) {
-		double m = Match(Drawn([&](Bitmap *b) {
-			FillBitmap(b, 0xFF000000u);
-			DrawParallaxBackground(&sky, b, x0);
-		}));
-		if (m > best) best = m, bestx0 = x0;
-	}
-	printf("the sky for x0 = %d matches %.1f%% of the screen\n", bestx0, best * 100);
+	int k = 0;
+	double best = BestMatch(to - from + 1, &k, [&](Bitmap *b, int k) {
+		FillBitmap(b, 0xFF000000u);
+		DrawParallaxBackground(&sky, b, from + k);
+	});
+	printf("the sky for x0 = %d matches %.1f%% of the screen\n", from + k, best * 100);
 	return best >= 0.8 ? 0 : 1;
 }
 

@@ -1,10 +1,9 @@
 # Shared steps of the end-to-end tests, sourced by each tests/e2e/*.sh, which
 # CTest runs as: bash <test>.sh <run folder> <zepprobe> <screenshot folder>.
-# A test starts its own Xvfb on a free display, starts zep from the run
-# folder, presses keys with xdotool, waits for screenshots to show what it
-# expects, and checks how zep ends. Needs Xvfb, xdotool and ImageMagick.
-# ZEP_E2E_SLOW (default 1) multiplies every wait and key hold, for builds
-# that run slower (the sanitizers).
+# A test starts its own Xvfb, starts zep from the run folder, presses keys
+# with xdotool, waits for screenshots to show what it expects, and checks how
+# zep ends. Needs Xvfb, xdotool and ImageMagick. ZEP_E2E_SLOW (default 1)
+# multiplies every wait and key hold, for slower builds (the sanitizers).
 set -uo pipefail
 RUNDIR=$1 PROBE=$2 SHOTS=$3
 TEST=$(basename "$0" .sh) SLOW=${ZEP_E2E_SLOW:-1}
@@ -27,10 +26,8 @@ RequireBundles()
 	done
 }
 
-# A 640x480 screen with nothing but the game on it, so the window is the
-# whole screen. -displayfd lets the server pick a display nobody uses.
-# -noreset: the server would otherwise reset, refusing connections, each time
-# its last client (SDL's probe connection, a game just closed) leaves.
+# A 640x480 screen that the window fills, on a display nobody uses; -noreset,
+# or the server refuses connections while it resets after its last client.
 StartX()
 {
 	local fifo
@@ -80,11 +77,9 @@ ExpectExit()
 {
 	local deadline=$((SECONDS + 10 * SLOW)) code
 	while kill -0 "$GAME" 2>/dev/null; do
-		[ $SECONDS -ge $deadline ] && Fail "zep still runs, expected it to end with $1"
-		sleep 0.1
+		[ $SECONDS -ge $deadline ] && Fail "zep still runs, expected it to end with $1" || sleep 0.1
 	done
-	wait "$GAME"
-	code=$? GAME=''
+	wait "$GAME"; code=$? GAME=''
 	[ "$code" = "$1" ] || Fail "zep ended with exit code $code, expected $1"
 	echo "zep ended with exit code $code"
 }
@@ -93,11 +88,9 @@ ExpectExit()
 # on item <0|1|2>:
 MenuChecks()
 {
-	local items=("'Start game'" Credits Quit) i
-	CHECKS=()
-	for i in 0 1 2; do
-		CHECKS+=("text 12 187 $((140 + 16 * i)) left $([ "$i" = "$1" ] && echo highlight || echo text) ${items[$i]}")
-	done
+	local items=("'Start game'" Credits Quit) i colour=(text text text)
+	colour[$1]=highlight CHECKS=()
+	for i in 0 1 2; do CHECKS+=("text 12 187 $((140 + 16 * i)) left ${colour[$i]} ${items[$i]}"); done
 	CHECKS+=("text 8 190 207 left text 'Arrow keys to move,'" "text 8 190 216 left text 'Z to fire (and select),'"
 		"text 8 190 225 left text 'Left shift to focus fire.'" "text 8 230 2 left text 'zEP beta version'")
 }
