@@ -112,18 +112,28 @@ static double BestMatch(int count, int *which, const std::function<void(Bitmap *
 }
 
 // Some frame of the entry, its top-left within radius of (x, y), is on
-// screen with at most a tenth of it covered.
+// screen with at most a tenth of it covered. Each frame is drawn once and
+// compared at every place: the game runs on meanwhile.
 static int CheckSprite(const char *entry, int x, int y, int radius)
 {
 	RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(game.resources, entry, nullptr);
 	if (!frames) return printf("no \"%s\" in the bundles\n", entry), 2;
-	int numframes = 0, side = 2 * radius + 1, k = 0;
-	while (frames[numframes]) numframes++;
-	double best = BestMatch(numframes * side * side, &k, [&](Bitmap *b, int k) {
-		DrawRLEBitmap(b, frames[k / (side * side)], x + k % side - radius, y + k / side % side - radius);
-	});
-	printf("best match of \"%s\": frame %d at (%d, %d), %.0f%% of its pixels\n", entry, k / (side * side),
-		x + k % side - radius, y + k / side % side - radius, best * 100);
+	double best = 0;
+	int bestframe = 0, bestx = 0, besty = 0;
+	for (int f = 0; frames[f]; f++) {
+		std::vector<Pixel> drawn = Drawn([&](Bitmap *b) { DrawRLEBitmap(b, frames[f], 0, 0); });
+		for (int k = 0; k < (2 * radius + 1) * (2 * radius + 1); k++) {
+			int sx = x + k % (2 * radius + 1) - radius, sy = y + k / (2 * radius + 1) - radius, opaque = 0, same = 0;
+			for (int py = 0; py < frames[f]->height && py < Height; py++)
+				for (int px = 0; px < frames[f]->width && px < Width; px++) {
+					Pixel p = drawn[py * Width + px];
+					bool inside = sx + px >= 0 && sx + px < Width && sy + py >= 0 && sy + py < Height;
+					if (p & 0x80000000u) opaque++, same += inside && (p | 0xFF000000u) == shot[(sy + py) * Width + sx + px];
+				}
+			if (opaque && (double)same / opaque > best) best = (double)same / opaque, bestframe = f, bestx = sx, besty = sy;
+		}
+	}
+	printf("best match of \"%s\": frame %d at (%d, %d), %.0f%% of its pixels\n", entry, bestframe, bestx, besty, best * 100);
 	return best >= 0.9 ? 0 : 1;
 }
 

@@ -106,5 +106,5 @@ CreditsChecks()
 # pixels ahead of it, the player at its starting place (world 100, 100).
 PlayChecks()
 {
-	CHECKS=("text 8 312 4 right white 'Score: 00000'" "sky -160 40" "sprite Graphics/Sprites/OL 68 86 3")
+	CHECKS=("text 8 312 4 right white 'Score: 00000'" "sprite Graphics/Sprites/OL 68 86 3" "sky -160 40")
 }
