@@ -46,7 +46,8 @@ static inline int32_t idistance(int32_t dx, int32_t dy)
 }
 
 int32_t isin(int a);
-static inline int32_t icos(int a) { return isin(a + 1024); }
+// Every int is an angle: the quarter turn is added modulo 2^32.
+static inline int32_t icos(int a) { return isin((int)((unsigned)a + 1024u)); }
 
 static inline int CountBits32(uint32_t val)
 {

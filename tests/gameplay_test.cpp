@@ -1,312 +1,563 @@
-// The game driven through the real RunGame and DrawGame with the real
-// bundles (the tests run in the folder the game runs from).
+// The game content with the real bundles (the tests run where the game's
+// bundles are), checked against tables of its constants and against the
+// random numbers replayed from a saved generator state. Sounds go to a
+// recording mixer that replaces Game/AudioMixer.cpp at link time.
 #include <gtest/gtest.h>
-#include <SDL.h>
-#include <cstring>
+#include <string>
 #include <vector>
 #include "Game/Bullets.h"
 #include "Game/Controllers.h"
+#include "Game/Decorations.h"
 #include "Game/Enemy.h"
 #include "Game/Game.h"
+#include "Game/Random.h"
+#include "GuardedBitmap.h"
 #include "Graphics/Drawing.h"
+#include "Graphics/Pixels/Construction32.h"
 #include "Platform/GameResources.h"
+#include "Platform/ResourceBundle.h"
+
+struct Played
+{
+	std::string name;
+	float volume;
+	int channel;
+};
+static std::vector<Played> played;
+bool InitializeAudioMixer(AudioMixer *, int, int) { return true; }
+void CleanupAudioMixer(AudioMixer *) {}
+bool LoadSound(AudioMixer *, const char *) { return true; }
+void FlushLoadedSounds(AudioMixer *) {}
+void PlaySoundInStereo(AudioMixer *, const char *name, float l, float) { played.push_back({name, l, -1}); }
+void PlaySoundInStereoOnChannel(AudioMixer *, const char *name, float l, float, int c) { played.push_back({name, l, c}); }
+bool LoadMusic(AudioMixer *, const char *) { return true; }
+void PlayMusic(AudioMixer *) {}
+void PauseMusic(AudioMixer *) {}
+void SetMusicVolume(AudioMixer *, float) {}
 
 namespace {
 
 constexpr int32_t Px(int pixels) { return pixels * 4096; }
-
+enum { L = 1, R = 2, U = 4, D = 8, F = 16, Focus = 32 };
 size_t Count(ObjectList *list)
 {
 	size_t n = 0;
 	for (Object *o = list->first; o; o = o->next) n++;
 	return n;
 }
+int Sounds(const char *name, float volume)
+{
+	int n = 0;
+	for (const Played &p : played) n += p.name == name && p.volume == volume;
+	return n;
+}
+RLEBitmap **Sheet(const char *name) { return (RLEBitmap **)DataForResourceWithName(game.resources, name, nullptr); }
 
-bool StayPut(Object *) { return true; }
+// The generator's words, to replay the draws a step made.
+struct Draws
+{
+	uint32_t a = s1, b = s2, c = s3;
+	void Replay() { s1 = a, s2 = b, s3 = c; }
+	int Range(int low, int high) { return (int)RandomIntegerInRange((uint32_t)low, (uint32_t)high); }
+};
 
 class Gameplay : public ::testing::Test
 {
 protected:
-	static void SetUpTestSuite()
-	{
-		SDL_Init(SDL_INIT_AUDIO);
-		InitializeGame();
-	}
-	static void TearDownTestSuite()
-	{
-		CleanupGame();
-		SDL_Quit();
-	}
+	static void SetUpTestSuite() { InitializeGame(); }
 	void SetUp() override
 	{
 		char problem[256];
-		if (!CheckGameResources(game.resources, problem, sizeof problem)) GTEST_SKIP() << problem;
+		ASSERT_TRUE(CheckGameResources(game.resources, problem, sizeof problem)) << problem;
 		StartGame();
 		CleanupObjectList(&game.controllers);  // no waves unless a test wants them
 		game.player.timeofdeath = game.timer - 1000;  // mortal from the start
+		played.clear();
 	}
-	static void Run(int frames = 1, bool left = false, bool right = false, bool up = false, bool down = false,
-		bool fire = false, bool focus = false)
+	static void Run(int frames = 1, int b = 0)
 	{
-		for (int i = 0; i < frames; i++) RunGame(left, right, up, down, fire, focus, false);
+		for (int i = 0; i < frames; i++) RunGame(b & L, b & R, b & U, b & D, b & F, b & Focus, false);
 	}
-	// An enemy that stands still and is destroyed by any shot.
-	static Enemy *Target(int x, int y, int score)
-	{
-		Enemy *e = NewEnemy(sizeof(Enemy), Px(x), Px(y), "Graphics/Sprites/Orb", 10, score, StayPut, HitEnemy, DrawEnemy);
-		SetObjectPower(&e->sprite.obj, 1);
-		SetObjectHitRadius(&e->sprite.obj, Px(4));
-		return e;
-	}
+	static Object *Last(ObjectList *list) { return list->first; }  // new objects go to the head
 };
 
-TEST_F(Gameplay, EachBoundaryOf500GivesALife)
+struct Wave
 {
-	const int cases[][3] = {{490, 20, 1}, {990, 520, 2}, {400, 20, 0}};
-	for (auto &c : cases) {
-		StartGame();
+	ObjectRunFunction run;
+	int count;
+	char side;  // 'r' a fresh random side, 's' the same as the first, 'o' the other
+};
+const ObjectRunFunction O = RunOrbController, Fl = RunFlameController, E = RunEctoplasmController;
+const std::vector<Wave> Script[17] = {{{Fl, 4, 'r'}}, {{O, 32, 0}}, {{Fl, 6, 'r'}}, {{E, 4, 'r'}}, {{O, 64, 0}},
+	{{E, 4, 'r'}}, {{E, 4, 'r'}, {Fl, 6, 's'}}, {{Fl, 4, 'r'}, {O, 128, 0}}, {{E, 8, 'r'}}, {{Fl, 12, 'r'}},
+	{{Fl, 8, 'r'}, {E, 6, 'o'}}, {{O, 128, 0}, {Fl, 8, 'r'}}, {{O, 128, 0}, {E, 12, 'r'}}, {{Fl, 6, 'r'}, {Fl, 6, 'o'}},
+	{{E, 8, 'r'}, {E, 8, 'o'}}, {{Fl, 12, 'r'}, {E, 12, 'o'}, {O, 256, 0}}, {}};
+
+TEST_F(Gameplay, EveryScriptStateMakesItsWavesAndWaitsForThem)
+{
+	for (int state = 0; state < 17; state++) {
 		CleanupObjectList(&game.controllers);
-		game.score = c[0];
-		Target(100, 40, c[1]);
-		NewPlayerBullet(Px(100), Px(40), 0, 0, 50, 2, 1, 1);
-		int lives = game.player.lives;
-		Run();
-		EXPECT_EQ(game.score, c[0] + c[1]);
-		EXPECT_EQ(game.player.lives, lives + c[2]) << c[0] << " + " << c[1];
+		MainController *m = (MainController *)NewMainController();
+		m->state = state;
+		Draws draws;
+		RunMainController(&m->obj);
+		EXPECT_EQ(m->state, (state + 1) % 17);
+		ASSERT_EQ(m->numwait, (int)Script[state].size()) << "state " << state;
+		Draws after;
+		draws.Replay();
+		bool side = false;
+		for (int i = 0; i < m->numwait; i++) {
+			const Wave &w = Script[state][i];
+			Object *o = m->waitobjects[i];
+			EXPECT_EQ(o->runfunc, w.run) << "state " << state << " wave " << i;
+			EXPECT_EQ(m->waitdogtags[i], o->dogtag);
+			if (w.run == O) {
+				OrbController *c = (OrbController *)o;
+				EXPECT_EQ(c->numleft, w.count) << "state " << state;
+				EXPECT_EQ(c->rate, 10);
+				EXPECT_EQ(c->next, game.timer + 10);
+				continue;
+			}
+			EdgeController *c = (EdgeController *)o;
+			if (w.side == 'r') side = RandomInteger() & 1;
+			EXPECT_EQ(c->numleft, w.count) << "state " << state;
+			EXPECT_EQ(c->next, game.timer + 60);
+			EXPECT_EQ(c->left, w.side == 'o' ? !side : side) << "state " << state;
+		}
+		EXPECT_TRUE(s1 == after.a && s2 == after.b && s3 == after.c) << "state " << state << " drew otherwise";
+		after.Replay();
+		RunMainController(&m->obj);  // its waves are alive: nothing new
+		EXPECT_EQ(m->state, (state + 1 + (state == 16)) % 17);
 	}
 }
 
-TEST_F(Gameplay, ViewGlidesAtFourPixelsAndSettlesAhead)
+TEST(ControllersDeathTest, NoMoreThanEightWaits)
 {
-	Run();
-	EXPECT_EQ(game.viewx, 0x4000);  // still far from its aim: the most it may move
-	Run(300);
-	EXPECT_EQ(game.viewx, game.player.x + 0x50000 - 15);  // within what 1/16 can no longer close
-	Run(300, false, false, false, false, false, true);
-	EXPECT_NEAR(game.viewx, game.player.x + 0x78000, 16);
-	int32_t before = game.viewx;
-	Run(1, true);  // turning round: the view swings back by at most 4 pixels plus the player's speed
-	EXPECT_GE(game.viewx - before, -0x4000 + game.player.vx - 4096);
+	MainController m = {};
+	m.numwait = 8;
+	EXPECT_DEATH(WaitForObject(&m, &m.obj), "self->numwait<sizeof\\(self->waitobjects\\)/sizeof\\(self->waitobjects\\[0\\]\\).*Game/Controllers");
 }
 
-TEST_F(Gameplay, ShotsMoreThan32PixelsOffScreenAreClipped)
+TEST_F(Gameplay, WavesReleaseOnTimeAtTheirEdgeAndEndOnAClearField)
 {
-	Run(400);  // the view has settled
-	int x0 = game.x0;
-	Bullet *in = NewPlayerBullet(Px(x0 + 352), Px(100), 0, 0, 50, 1, 0, 1);
-	NewPlayerBullet(Px(x0 + 353), Px(100), 0, 0, 50, 1, 0, 1);
-	NewPlayerBullet(Px(x0 + 100), Px(273), 0, 0, 50, 1, 0, 1);
-	NewPlayerBullet(Px(x0 - 33), Px(100), 0, 0, 50, 1, 0, 1);
-	Run();
-	ASSERT_EQ(game.x0, x0);
-	ASSERT_EQ(Count(&game.playerbullets), 1u);
-	EXPECT_EQ(game.playerbullets.first, &in->sprite.obj);
-}
-
-TEST_F(Gameplay, VolleysOnTheFirstFrameAndEveryThirdAfter)
-{
-	game.player.nextbullet = 0;
-	game.player.dir = -1;  // shots fly left across the whole screen and stay on it
-	std::vector<size_t> counts;
-	for (int i = 0; i < 7; i++) {
-		Run(1, false, false, false, false, true);
-		counts.push_back(Count(&game.playerbullets));
+	for (int kind = 0; kind < 5; kind++) {
+		game.x0 = 1000 + kind;
+		bool left = kind % 2;
+		Object *wave = kind == 4 ? NewOrbController(3, 7) : kind < 2 ? NewFlameController(3, left) : NewEctoplasmController(3, left);
+		uint32_t tag = wave->dogtag;
+		int start = game.timer, interval = kind == 4 ? 7 : 60, released = 0;
+		for (int t = 0; t < 3 * interval + 5; t++, game.timer++) {
+			Draws draws;
+			RunObjectList(&game.controllers);
+			bool due = t > interval && t % interval == 1 && released < 3;
+			ASSERT_EQ(Count(&game.enemies), (size_t)(released += due)) << "kind " << kind << " frame " << t;
+			if (!due) continue;
+			Object *e = Last(&game.enemies);
+			draws.Replay();
+			if (kind == 4) {
+				int size = RandomInteger() & 1, x = draws.Range(10, 309);
+				EXPECT_EQ(((Orb *)e)->size, size);
+				EXPECT_EQ(e->x, Px(x + game.x0));
+				EXPECT_EQ(e->y, 1015808);
+			} else {
+				EXPECT_EQ(e->y, Px(draws.Range(10, 229)));
+				EXPECT_EQ(e->x, Px(game.x0 + (left ? -96 : 416)));
+				EXPECT_EQ(e->runfunc, kind < 2 ? RunFlame : RunEctoplasm);
+				EXPECT_EQ(e->vx, kind < 2 ? (left ? 4096 : -4096) : 0);
+			}
+		}
+		EXPECT_EQ(game.timer - start, 3 * interval + 5);
+		EXPECT_FALSE(IsObjectDead(wave, tag));  // the field is not clear
+		CleanupObjectList(&game.enemies);
+		RunObjectList(&game.controllers);
+		EXPECT_TRUE(IsObjectDead(wave, tag));
 	}
-	EXPECT_EQ(counts, (std::vector<size_t>{3, 3, 3, 6, 6, 6, 9}));
-	Run(1);  // released
-	Run(1, false, false, false, false, true);
-	EXPECT_EQ(Count(&game.playerbullets), 9u);  // pressed again too soon
-	Run(3, false, false, false, false, true, true);
-	EXPECT_EQ(Count(&game.playerbullets), 10u);  // focused: one strong shot
 }
 
-TEST_F(Gameplay, PicturesFollowButtonsAndFacing)
+TEST_F(Gameplay, EnemyKindsCarryTheirConstants)
 {
-	Run(1, false, false, true, false, true);
-	EXPECT_EQ(game.player.frame, 7);
-	Run(1, true);
-	EXPECT_EQ(game.player.dir, -1);
-	Run(1, false, false, true, false, true);
-	EXPECT_EQ(game.player.frame, 19);
-	Run(1, false, true);
-	Run(1, true, false, false, false, false, true);  // focused: left moves back, facing kept
-	EXPECT_EQ(game.player.dir, 1);
-	EXPECT_EQ(game.player.frame, 3);
-	EXPECT_LT(game.player.vx, 0);
-}
-
-TEST_F(Gameplay, TopBoundKeepsTheVelocity)
-{
-	Run(120, false, false, true);
-	EXPECT_EQ(game.player.y, 12288);
-	EXPECT_EQ(game.player.vy, -12288);  // v - v/4 with the step settles here exactly
-	Run(1, false, false, false, true);
-	EXPECT_EQ(game.player.y, 12288);
-	Run(1, false, false, false, true);
-	EXPECT_EQ(game.player.y, 12288);
-	Run(1, false, false, false, true);
-	EXPECT_GT(game.player.y, 12288);
-}
-
-TEST_F(Gameplay, TwoBulletsTouchingTogetherConsumeOne)
-{
-	Player *p = &game.player;
-	NewSimpleBulletAtAngle(p->x, p->y, 0, 0, 100, 1, 1);
-	NewSimpleBulletAtAngle(p->x, p->y, 0, 0, 100, 1, 1);
-	Run();
-	EXPECT_EQ(p->lives, 2);
-	EXPECT_EQ(Count(&game.enemybullets), 1u);
-	EXPECT_TRUE(IsPlayerDead(p));
-}
-
-TEST_F(Gameplay, OutOfLivesThePlayerIsNeitherHitNorDrawn)
-{
-	Player *p = &game.player;
-	p->lives = 1;
-	NewSimpleBulletAtAngle(p->x, p->y, 0, 0, 1000, 1, 1);
-	Run();
-	EXPECT_EQ(p->lives, 0);
-	EXPECT_TRUE(IsGameOver());
-	Run(400);
-	NewSimpleBulletAtAngle(p->x, p->y, 0, 0, 1000, 1, 1);
-	Run();
-	EXPECT_EQ(Count(&game.enemybullets), 1u);  // not consumed: nothing hits a player out of lives
-	EXPECT_EQ(p->lives, 0);
-	// drawing with and without the player gives the same picture
-	std::vector<Pixel> a(320 * 240), b(320 * 240);
-	Bitmap sa, sb;
-	InitializeBitmap(&sa, 320, 240, 1280, a.data());
-	InitializeBitmap(&sb, 320, 240, 1280, b.data());
-	DrawPlayer(p, &sa);
-	EXPECT_EQ(a, b);
-}
-
-TEST_F(Gameplay, EnemiesLoseHitPointsFlashAndScore)
-{
-	Object *plasma = NewEctoplasm(Px(300), Px(50), 1);
+	const struct { Object *obj; const char *sheet; int colour, score, power; int32_t radius, vx, vy; ObjectRunFunction run; ObjectDrawFunction draw; } kinds[] = {
+		{NewEctoplasm(Px(50), Px(60), -1), "Graphics/Sprites/Ectoplasm", 7, 20, 25, 49152, 0, 0, RunEctoplasm, DrawIndicatorEnemy},
+		{NewOrb(Px(50), Px(60), 0), "Graphics/Sprites/Orb", 10, 1, 5, 16384, 0, -2048, RunOrb, DrawEnemy},
+		{NewOrb(Px(50), Px(60), 1), "Graphics/Sprites/Orb", 10, 1, 5, 24576, 0, -2048, RunOrb, DrawEnemy},
+		{NewFlame(Px(50), Px(60), 1), "Graphics/Sprites/Flame", 1, 10, 25, 49152, 4096, 0, RunFlame, DrawIndicatorEnemy},
+		{NewFlame(Px(50), Px(60), -1), "Graphics/Sprites/Flame", 1, 10, 25, 49152, -4096, 0, RunFlame, DrawIndicatorEnemy},
+	};
+	for (auto &k : kinds) {
+		Enemy *e = (Enemy *)k.obj;
+		EXPECT_EQ(e->sprite.frames, Sheet(k.sheet)) << k.sheet;
+		EXPECT_EQ(e->sprite.hotx, e->sprite.frames[0]->width / 2);
+		EXPECT_EQ(e->sprite.hoty, e->sprite.frames[0]->height / 2);
+		EXPECT_EQ(e->colour, k.colour) << k.sheet;
+		EXPECT_EQ(e->score, k.score) << k.sheet;
+		EXPECT_EQ(k.obj->power, k.power) << k.sheet;
+		EXPECT_EQ(k.obj->hitradius, k.radius) << k.sheet;
+		EXPECT_EQ(k.obj->vx, k.vx) << k.sheet;
+		EXPECT_EQ(k.obj->vy, k.vy) << k.sheet;
+		EXPECT_EQ(k.obj->runfunc, k.run);
+		EXPECT_EQ(k.obj->hitfunc, HitEnemy);
+		EXPECT_EQ(k.obj->drawfunc, k.draw);
+	}
+	EXPECT_EQ(((Flame *)kinds[3].obj)->a, 0);
+	EXPECT_EQ(((Flame *)kinds[4].obj)->a, 2048);
+	EXPECT_EQ(((Flame *)kinds[4].obj)->da, -1);
+	// hits: hit points, a white flash of ten frames, and at the end splat, score and sound
+	Object *plasma = kinds[0].obj;
 	game.score = 0;
-	HitEnemy(plasma, nullptr, 5);
+	EXPECT_TRUE(HitEnemy(plasma, nullptr, 5));
 	EXPECT_EQ(plasma->power, 20);
 	EXPECT_EQ(((Enemy *)plasma)->hitend, game.timer + 10);
-	for (int i = 0; i < 3; i++) EXPECT_TRUE(HitEnemy(plasma, nullptr, 5));
-	EXPECT_FALSE(HitEnemy(plasma, nullptr, 5));
+	EXPECT_FALSE(HitEnemy(plasma, nullptr, 20));
 	EXPECT_EQ(game.score, 20);
-	Object *orb = NewOrb(Px(100), Px(100), 0);
-	EXPECT_TRUE(HitEnemy(orb, nullptr, 4));  // a whole normal volley leaves it one point
-	EXPECT_FALSE(HitEnemy(orb, nullptr, 1));
-	EXPECT_EQ(game.score, 21);
+	EXPECT_EQ(Sounds("Sounds/enemyexplode", 1.0f), 1);
+	EXPECT_EQ(((Animation *)Last(&game.newdecorations))->firstframe, 7 * 8);
 }
 
-TEST_F(Gameplay, OrbsBurstIntoRingsWithoutScore)
+// A ring of n bullets from a random angle, as the ectoplasm and the orb fire.
+void ExpectRing(Draws draws, Object *from, int n, int colour)
+{
+	draws.Replay();
+	int a = RandomInteger() & 4095;
+	ASSERT_EQ(Count(&game.enemybullets), (size_t)n);
+	Object *b = game.enemybullets.first;
+	for (int i = n - 1; i >= 0; i--, b = b->next) {
+		int angle = (i * 4096) / n + a;
+		EXPECT_EQ(b->vx, imul(12288, icos(angle))) << i;
+		EXPECT_EQ(b->vy, imul(12288, isin(angle))) << i;
+		EXPECT_EQ(b->x, from->x);
+		EXPECT_EQ(((Bullet *)b)->ttl, 120);
+		EXPECT_EQ(((Bullet *)b)->sprite.frame, colour * 3 + 1);
+		EXPECT_EQ(b->hitradius, 8192);
+	}
+}
+
+TEST_F(Gameplay, EctoplasmChargesFiresItsRingAndRetreats)
+{
+	Ectoplasm *e = (Ectoplasm *)NewEctoplasm(game.player.x + Px(30), game.player.y, 1);
+	Object *obj = &e->enemy.sprite.obj;
+	RunEctoplasm(obj);
+	EXPECT_EQ(e->state, Settle);  // within 64 pixels at once
+	e->enemy.sprite.frame = 4;
+	RunEctoplasm(obj);
+	EXPECT_EQ(e->state, Charge);
+	game.timer += 30;
+	Draws draws;
+	RunEctoplasm(obj);
+	EXPECT_EQ(e->state, Retreat);
+	ExpectRing(draws, obj, 12, 7);
+	EXPECT_EQ(Sounds("Sounds/enemybullet", 1.0f), 1);
+	EXPECT_EQ(e->tx, game.player.x + Px(draws.Range(150, 300)));  // on its own side of the player
+	EXPECT_EQ(e->ty, Px(draws.Range(10, 229)));
+	Ectoplasm *on = (Ectoplasm *)NewEctoplasm(game.player.x, game.player.y, 1);
+	RunEctoplasm(&on->enemy.sprite.obj);  // on the player itself: no direction and no force
+	EXPECT_EQ(on->enemy.sprite.obj.vx, 0);
+}
+
+TEST_F(Gameplay, OrbsSwaySpinAndBurstIntoRings)
 {
 	for (int size = 0; size < 2; size++) {
 		CleanupObjectList(&game.enemybullets);
-		Object *orb = NewOrb(Px(100), Px(5), size);
+		Orb *orb = (Orb *)NewOrb(Px(100), Px(200), size);
+		Object *obj = &orb->enemy.sprite.obj;
+		for (int age = 0; age < 40; age++, game.timer++) {
+			ASSERT_TRUE(RunOrb(obj));
+			EXPECT_EQ(obj->vx, isin(orb->offset + age * 5) / 3) << age;
+			EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + ((age / 2) % 4 ^ (orb->reverse ? 3 : 0))) << age;
+		}
+		obj->y = orb->burstheight + Px(47);
+		game.timer = obj->birthtime + 3;
+		RunOrb(obj);
+		EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + 4);  // the warning flash
+		obj->y = orb->burstheight - 1;
 		game.score = 0;
-		EXPECT_FALSE(RunOrb(orb));
-		EXPECT_EQ(Count(&game.enemybullets), size ? 12u : 8u);
+		Draws draws;
+		EXPECT_FALSE(RunOrb(obj));
+		ExpectRing(draws, obj, size ? 12 : 8, 10);
 		EXPECT_EQ(game.score, 0);
 		CleanupObjectList(&game.enemies);
 	}
 }
 
-TEST_F(Gameplay, EctoplasmCloseToThePlayerSettlesAtOnce)
+// Seeds whose first draw does (or does not) choose the turn again, and whose
+// next two draws choose nothing.
+uint32_t SeedChoosing(bool choose)
 {
-	Ectoplasm *e = (Ectoplasm *)NewEctoplasm(game.player.x + Px(30), game.player.y, 1);
-	RunEctoplasm(&e->enemy.sprite.obj);
-	EXPECT_EQ(e->state, Settle);
-	Ectoplasm *on = (Ectoplasm *)NewEctoplasm(game.player.x, game.player.y, 1);
-	RunEctoplasm(&on->enemy.sprite.obj);  // on the player itself: no direction and no force
-	EXPECT_EQ(on->enemy.sprite.obj.vx, 0);
-	EXPECT_EQ(on->enemy.sprite.obj.vy, 0);
-}
-
-TEST_F(Gameplay, FlameBouncesOffTheBottom)
-{
-	Flame *f = (Flame *)NewFlame(Px(100), Px(250), 1);
-	f->a = 500;
-	RunFlame(&f->enemy.sprite.obj);
-	EXPECT_EQ(f->a, -500 + 10 * f->da);
-}
-
-TEST_F(Gameplay, WarningSignMarksEnemiesOffEitherEdge)
-{
-	ASSERT_NE(game.warning, nullptr);
-	for (int side = 0; side < 2; side++) {
-		Object *flame = NewFlame(Px(game.x0 + (side ? 330 : -40)), Px(100), 1);
-		std::vector<Pixel> a(320 * 240), b(320 * 240);
-		Bitmap sa, sb;
-		InitializeBitmap(&sa, 320, 240, 1280, a.data());
-		InitializeBitmap(&sb, 320, 240, 1280, b.data());
-		DrawIndicatorEnemy(flame, &sa);
-		DrawRLEBitmap(&sb, game.warning[0], side ? 295 : -6, 100 - 15);
-		DrawEnemy(flame, &sb);
-		EXPECT_EQ(a, b);
-		EXPECT_NE(a, std::vector<Pixel>(320 * 240));
+	for (uint32_t seed = 0;; seed++) {
+		SeedRandom(seed);
+		bool first = (RandomInteger() & 127) == 0, next = (RandomInteger() & 127) && (RandomInteger() & 127);
+		if (first == choose && next) return seed;
 	}
 }
 
-MainController *Script() { return (MainController *)NewMainController(); }
-
-EdgeController *Wave(Object *o) { return (EdgeController *)o; }
-
-TEST_F(Gameplay, ScriptStartsAtOnceAndReleasesTheFirstFlameLater)
+TEST_F(Gameplay, FlamesTurnBounceAndCountTheirDraws)
 {
-	MainController *m = Script();
-	Run();
-	EXPECT_EQ(m->state, 1);
-	ASSERT_EQ(m->numwait, 1);
-	EXPECT_EQ(m->waitobjects[0]->runfunc, RunFlameController);
-	Run(60);
-	EXPECT_EQ(Count(&game.enemies), 0u);
-	Run();
-	EXPECT_EQ(Count(&game.enemies), 1u);
+	const struct { int y, a, da, draws; } rows[] = {
+		{100, 1000, -1, 3}, {100, 2500, -1, 2}, {100, 3500, 1, 2}, {100, 4096 + 3500, 1, 2},
+		{200, 3000, -1, 3}, {200, 1500, 1, 2}, {200, 1000, -1, 2}, {200, 2048, 1, 2},
+	};
+	for (auto &row : rows) {
+		Flame *f = (Flame *)NewFlame(Px(100), Px(row.y), 1);
+		f->a = row.a, f->da = 0;
+		SeedRandom(SeedChoosing(true));
+		Draws draws;
+		RunFlame(&f->enemy.sprite.obj);
+		EXPECT_EQ(f->da, row.da) << row.y << " " << row.a;
+		EXPECT_EQ(f->a, row.a + 10 * row.da);
+		Draws after;
+		draws.Replay();
+		for (int i = 0; i < row.draws; i++) RandomInteger();
+		EXPECT_TRUE(s1 == after.a && s2 == after.b && s3 == after.c) << row.y << " " << row.a << " drew otherwise";
+		after.Replay();
+	}
+	const struct { int y, a, turned; } plain[] = {{100, 700, 690}, {250, 500, -510}, {-1, 3000, -3010}, {-1, 1000, 990}};
+	for (auto &row : plain) {
+		Flame *f = (Flame *)NewFlame(Px(100), Px(row.y), 1);
+		f->a = row.a;
+		SeedRandom(SeedChoosing(false));
+		RunFlame(&f->enemy.sprite.obj);
+		EXPECT_EQ(f->da, -1);
+		EXPECT_EQ(f->a, row.turned) << row.y << " " << row.a;
+		EXPECT_EQ(f->enemy.sprite.obj.vx, imul(4096, icos(row.turned)));
+	}
+	EXPECT_EQ(Count(&game.enemybullets), 0u);
 }
 
-TEST_F(Gameplay, ScriptSidesAndWrap)
+
+TEST_F(Gameplay, VolleysCarryTheirConstants)
 {
-	const int states[] = {6, 10, 13, 14, 15};
-	for (int state : states) {
-		CleanupObjectList(&game.controllers);
-		MainController *m = Script();
-		m->state = state;
+	const int32_t radius[3] = {16384, 24576, 32768};
+	for (int focus = 0; focus < 2; focus++)
+		for (int dir : {1, -1}) {
+			CleanupObjectList(&game.playerbullets);
+			played.clear();
+			game.player.dir = dir, game.player.nextbullet = game.timer;
+			RunPlayer(&game.player, false, false, false, false, true, focus, false);
+			const int shots[][3] = {{0, 2, 1}, {12288, 1, 0}, {-12288, 1, 0}}, strong[][3] = {{0, 5, 2}};
+			const int(*want)[3] = focus ? strong : shots;
+			size_t n = focus ? 1 : 3;
+			ASSERT_EQ(Count(&game.playerbullets), n);
+			Object *b = game.playerbullets.first;
+			for (size_t i = n; i-- > 0; b = b->next) {
+				Bullet *shot = (Bullet *)b;
+				EXPECT_EQ(b->x, game.player.x + (dir == 1 ? 16384 : -20480));
+				EXPECT_EQ(b->vx, 49152 * dir);
+				EXPECT_EQ(b->vy, want[i][0]);
+				EXPECT_EQ(b->power, want[i][1]);
+				EXPECT_EQ(b->hitradius, radius[want[i][2]]);
+				EXPECT_EQ(shot->sprite.frame, want[i][2] + (dir == -1 ? 3 : 0));
+				EXPECT_EQ(shot->sprite.frames, Sheet("Graphics/Sprites/PlayerBullets2"));
+				EXPECT_EQ(shot->ttl, 50);
+				EXPECT_EQ(shot->colour, 4);
+			}
+			EXPECT_EQ(game.player.nextbullet, game.timer + 3);
+			ASSERT_EQ(played.size(), 1u);
+			EXPECT_EQ(played[0].name, "Sounds/zorvabullet");
+			EXPECT_EQ(played[0].volume, focus ? 0.5f : 0.25f);
+			EXPECT_EQ(played[0].channel, 0);
+		}
+	// held, the button fires every third frame
+	CleanupObjectList(&game.playerbullets);
+	game.player.nextbullet = 0, game.player.dir = -1;  // shots fly left across the screen and stay on it
+	std::vector<size_t> counts;
+	for (int i = 0; i < 7; i++) Run(1, F), counts.push_back(Count(&game.playerbullets));
+	EXPECT_EQ(counts, (std::vector<size_t>{3, 3, 3, 6, 6, 6, 9}));
+}
+
+TEST_F(Gameplay, BulletsLiveTheirTtlAndKeepTheirPictures)
+{
+	for (int ttl : {0, 1, 120}) {
+		for (int size = 0; size < 3; size++) {
+			NewSimpleBulletAtAngle(0, 0, 12288, 1024, ttl, 3, size);
+			EXPECT_EQ(Last(&game.enemybullets)->hitradius, 4096 * (size + 1));
+			EXPECT_EQ(((Bullet *)Last(&game.enemybullets))->sprite.frame, 9 + size);
+			EXPECT_EQ(Last(&game.enemybullets)->power, 1);
+			EXPECT_EQ(Last(&game.enemybullets)->vy, 12288);
+		}
+		NewPlayerBullet(0, 0, 0, 0, ttl, 1, 0, 1);
+		int runs = 0;
+		while (!IsObjectListEmpty(&game.enemybullets) && runs < 200) {
+			RunAndMoveObjectList(&game.enemybullets);
+			RunAndMoveObjectList(&game.playerbullets);
+			runs += !IsObjectListEmpty(&game.enemybullets);
+			EXPECT_EQ(Count(&game.enemybullets) * 1, Count(&game.playerbullets) * 3);
+			game.timer++;
+		}
+		EXPECT_EQ(runs, ttl + 1);
+	}
+	Bullet *shot = NewPlayerBullet(Px(70), Px(80), 0, 0, 50, 1, 0, 1);
+	EXPECT_FALSE(HitPlayerBullet(&shot->sprite.obj, nullptr, 5));
+	EXPECT_EQ(Last(&game.newdecorations)->x, Px(70));  // the flash is where the shot was
+	EXPECT_EQ(Sounds("Sounds/bulletcontact", 0.25f), 1);
+	EXPECT_FALSE(HitBullet(Last(&game.playerbullets), nullptr, 1));
+	CleanupObjectList(&game.playerbullets);
+}
+
+TEST_F(Gameplay, AnimationsShowTheirSequenceThenEnd)
+{
+	NewSplatExplosion(Px(10), Px(10), 2);
+	NewPlayerBulletFlash(Px(10), Px(10));
+	Animation *loop = NewAnimation(Px(10), Px(10), "Graphics/Sprites/Splat", 3, 5, 10, true);
+	Animation *flash = (Animation *)loop->sprite.obj.next, *splat = (Animation *)flash->sprite.obj.next;
+	EXPECT_EQ(splat->sprite.frames, Sheet("Graphics/Sprites/Splat"));
+	EXPECT_EQ(flash->sprite.frames, Sheet("Graphics/Sprites/PlayerBulletFlash"));
+	for (int t = 0; t < 40; t++, game.timer++) {
+		RunAndMoveObjectList(&game.newdecorations);
+		EXPECT_EQ(loop->sprite.frame, 3 + (5 * (t % 10)) / 10) << t;
+		EXPECT_EQ(Count(&game.newdecorations), 1u + (t < 32) + (t < 8)) << t;
+		if (t < 32) { EXPECT_EQ(splat->sprite.frame, 16 + t / 4) << t; }
+		if (t < 8) { EXPECT_EQ(flash->sprite.frame, t / 2) << t; }
+	}
+}
+
+TEST_F(Gameplay, DeathExplodesEveryFourthFrameFromTheFirst)
+{
+	const struct { int offset; bool exploding, dead, immortal; } ages[] = {
+		{89, 1, 1, 1}, {90, 0, 1, 1}, {179, 0, 1, 1}, {180, 0, 0, 1}, {299, 0, 0, 1}, {300, 0, 0, 0}};
+	Player *p = &game.player;
+	for (auto &age : ages) {
+		p->timeofdeath = game.timer - age.offset;
+		EXPECT_EQ(IsPlayerExploding(p), age.exploding) << age.offset;
+		EXPECT_EQ(IsPlayerDead(p), age.dead) << age.offset;
+		EXPECT_EQ(IsPlayerImmortal(p), age.immortal) << age.offset;
+	}
+	p->timeofdeath = game.timer - 1000;
+	NewSimpleBulletAtAngle(p->x, p->y, 0, 0, 100, 1, 1);
+	NewSimpleBulletAtAngle(p->x, p->y, 0, 0, 100, 1, 1);
+	CalculateExtentsForObjectList(&game.enemybullets);
+	Draws draws;
+	CollidePlayer(p);
+	EXPECT_EQ(p->lives, 2);
+	EXPECT_EQ(p->timeofdeath, game.timer);
+	EXPECT_EQ(Count(&game.enemybullets), 1u);  // only the first is consumed
+	EXPECT_EQ(Sounds("Sounds/pichun", 1.0f), 1);
+	draws.Replay();
+	EXPECT_EQ(((Animation *)Last(&game.newdecorations))->firstframe, (int)(RandomInteger() % 13) * 8);
+	EXPECT_EQ(Last(&game.newdecorations)->x, p->x);
+	int death = game.timer;
+	for (int t = 0; t < 100; t++) {
+		game.timer = death + t;
+		played.clear();
+		size_t before = Count(&game.newdecorations);
+		Draws draws;
+		RunPlayer(p, true, false, false, false, true, false, false);
+		bool explodes = t % 4 == 1 && t < 90;
+		EXPECT_EQ(Sounds("Sounds/enemyexplode", 0.5f), explodes) << t;
+		ASSERT_EQ(Count(&game.newdecorations), before + explodes) << t;
+		if (!explodes) continue;
+		draws.Replay();
+		int colour = RandomInteger() % 13, dy = draws.Range(-20, 20), dx = draws.Range(-20, 20);
+		Object *splat = Last(&game.newdecorations);
+		EXPECT_EQ(((Animation *)splat)->firstframe, colour * 8);
+		EXPECT_EQ(splat->x, p->x + Px(dx));
+		EXPECT_EQ(splat->y, p->y + Px(dy));
+	}
+	EXPECT_EQ(p->vx, 0);  // the dead do not move
+}
+
+TEST_F(Gameplay, EachBoundaryOf500GivesALifeWithOneSoundAFrame)
+{
+	const int rows[][4] = {{490, 20, 1}, {990, 520, 2}, {400, 20, 0}, {0, 1500, 3}};
+	for (auto &row : rows) {
+		game.score = row[0], game.player.lives = 3;
+		Enemy *e = NewEnemy(sizeof(Enemy), game.player.x, Px(40), "Graphics/Sprites/Orb", 10, row[1], nullptr, HitEnemy, DrawEnemy);
+		SetObjectHitRadius(&e->sprite.obj, Px(4));
+		NewPlayerBullet(game.player.x, Px(40), 0, 0, 50, 1, 0, 1);
+		played.clear();
 		Run();
-		ASSERT_GE(m->numwait, 2);
-		bool same = Wave(m->waitobjects[0])->left == Wave(m->waitobjects[1])->left;
-		EXPECT_EQ(same, state == 6) << "state " << state;
+		EXPECT_EQ(game.score, row[0] + row[1]);
+		EXPECT_EQ(game.player.lives, 3 + row[2]) << row[0] << " + " << row[1];
+		EXPECT_EQ(Sounds("Sounds/points", 1.0f), row[2] ? 1 : 0) << row[0] << " + " << row[1];
 	}
-	CleanupObjectList(&game.controllers);
-	MainController *m = Script();
-	m->state = 16;
-	Run();
-	EXPECT_EQ(m->state, 0);
-	EXPECT_EQ(m->numwait, 0);
-	Run();
-	EXPECT_EQ(m->state, 1);
 }
 
-TEST_F(Gameplay, WaveEndsOnlyWhenTheFieldIsClear)
+TEST_F(Gameplay, SkyBandsScrollByTheirDivisorsAndCoverTheScreen)
 {
-	Object *wave = NewOrbController(1, 1);
-	uint32_t tag = ObjectDogTag(wave);
-	Target(100, 40, 0);  // an enemy the wave did not release
-	Run(5);
-	EXPECT_FALSE(IsObjectDead(wave, tag));
+	const char *names[4] = {"Graphics/Backgrounds/NightSky/NightSky1", "Graphics/Backgrounds/NightSky/NightSky2",
+		"Graphics/Backgrounds/NightSky/NightSky3", "Graphics/Backgrounds/NightSky/NightSky4"};
+	const int start[4] = {0, 73, 118, 165}, end[4] = {131, 182, 223, 239}, divisor[4] = {4, 3, 2, 1};
+	ParallaxBackground *sky = &game.background;
+	for (int i = 0; i < 4; i++) {
+		EXPECT_EQ(sky->layers[i], Sheet(names[i])[0]);
+		EXPECT_EQ(sky->startheight[i], start[i]);
+		EXPECT_EQ(sky->endheight[i], end[i]);
+	}
+	for (int x0 : {0, 600, 300, -1, -3, 3, 1000, 1535, 12345, -777, -2048 * 5 - 13}) {
+		GuardedBitmap got(320, 240), want(320, 240);
+		DrawParallaxBackground(sky, &got.bitmap, x0);
+		for (int i = 0; i < 4; i++) {
+			Bitmap band = want.bitmap;
+			band.height = (int16_t)(end[i] + 1);
+			int x1 = -((x0 / divisor[i]) & 511);
+			DrawRLEBitmap(&band, sky->layers[i], x1, 0);
+			if (x1 + 512 < 320) DrawRLEBitmap(&band, sky->layers[i], x1 + 512, 0);
+		}
+		ASSERT_TRUE(got.memory == want.memory) << "x0 " << x0;
+		ASSERT_TRUE(got.GuardsIntact());
+		for (int y = 0; y < 240; y++)
+			for (int x = 0; x < 320; x++) ASSERT_FALSE(IsPixelTransparent(got.At(x, y))) << x0 << ": " << x << "," << y;
+	}
+}
+
+TEST_F(Gameplay, PicturesFollowButtonsAndTheTopBoundKeepsTheVelocity)
+{
+	const struct { int buttons, dir, frame; } rows[] = {{U | F, 1, 7}, {L, -1, 5 + 12}, {U | F, -1, 19}, {R, 1, 5},
+		{L | Focus, 1, 3}, {L | R, 1, 4}, {F | L | Focus, 1, 9}};
+	for (auto &row : rows) {
+		Run(1, row.buttons);
+		EXPECT_EQ(game.player.dir, row.dir) << row.buttons;
+		EXPECT_EQ(game.player.frame, row.frame) << row.buttons;
+	}
+	Run(20, R | Focus);
+	EXPECT_EQ(game.player.vx, 4096);  // settles at 2 pixels a frame before friction, 1 after
+	Run(60, R);
+	EXPECT_EQ(game.player.vx, 12288);
+	Run(120, U);
+	EXPECT_EQ(game.player.y, 12288);
+	EXPECT_EQ(game.player.vy, -12288);  // v - v/4 with the step settles here
+	Run(2, D);
+	EXPECT_EQ(game.player.y, 12288);
+	Run(1, D);
+	EXPECT_GT(game.player.y, 12288);
+}
+
+TEST_F(Gameplay, ViewGlidesAheadAndShotsFarOffScreenAreClipped)
+{
+	Run();
+	EXPECT_EQ(game.viewx, 0x4000);  // far from its aim: the most it may move
+	Run(300);
+	EXPECT_EQ(game.viewx, game.player.x + 0x50000 - 15);  // what 1/16 can no longer close
+	Run(300, Focus);
+	EXPECT_NEAR(game.viewx, game.player.x + 0x78000, 16);
+	int x0 = game.x0;
+	Object *in = &NewPlayerBullet(Px(x0 + 352), Px(100), 0, 0, 50, 1, 0, 1)->sprite.obj;
+	for (int xy : {353, -33}) NewPlayerBullet(Px(x0 + xy), Px(100), 0, 0, 50, 1, 0, 1);
+	NewPlayerBullet(Px(x0 + 100), Px(273), 0, 0, 50, 1, 0, 1);
+	Run(1, Focus);
+	ASSERT_EQ(game.x0, x0);
+	EXPECT_EQ(Count(&game.playerbullets), 1u);
+	EXPECT_EQ(game.playerbullets.first, in);
+}
+
+TEST_F(Gameplay, EnemiesDrawAtTheirHotSpotWhiteWhenHitAndMarkedOffScreen)
+{
+	game.x0 = 2040;
+	for (int sx : {100, -40, 330}) {
+		Flame *f = (Flame *)NewFlame(Px(2040 + sx + 2048 * 3), Px(100), 1);
+		RLEBitmap **frames = Sheet("Graphics/Sprites/Flame");
+		f->enemy.sprite.frame = 2;
+		for (int hit = 0; hit < 2; hit++) {
+			f->enemy.hitend = game.timer + hit;
+			GuardedBitmap got(320, 240), want(320, 240);
+			DrawIndicatorEnemy(&f->enemy.sprite.obj, &got.bitmap);
+			if (sx < 0 || sx >= 320) DrawRLEBitmap(&want.bitmap, game.warning[0], sx < 0 ? -6 : 295, 100 - 15);
+			int x = sx - frames[0]->width / 2, y = 100 - frames[0]->height / 2;
+			if (hit) DrawFilledRLEBitmap(&want.bitmap, frames[2], x, y, RGB(255, 255, 255));
+			else DrawRLEBitmap(&want.bitmap, frames[2], x, y);
+			EXPECT_TRUE(got.memory == want.memory) << sx << " hit " << hit;
+			EXPECT_NE(got.CountOf(0), 320 * 240);
+		}
+	}
 	CleanupObjectList(&game.enemies);
-	Run();
-	EXPECT_TRUE(IsObjectDead(wave, tag));
-}
-
-TEST_F(Gameplay, NewGameEmptiesEveryListIntoThePool)
-{
-	Script();
-	for (int i = 0; i < 2000; i++) Run(1, i % 200 < 100, i % 200 >= 100, i % 50 < 20, i % 50 >= 30, true);
-	EXPECT_GT(game.allocator.nummembers, 1u);
-	StartGame();
-	EXPECT_EQ(game.allocator.nummembers, 1u);
-	EXPECT_EQ(Count(&game.controllers), 1u);
-	for (ObjectList *l : {&game.enemies, &game.enemybullets, &game.playerbullets, &game.items, &game.decorations, &game.newdecorations})
-		EXPECT_EQ(Count(l), 0u);
 }
 
 }  // namespace

@@ -1,134 +1,91 @@
-// taus88: the reference sequence, the seeding functions and the draws built
-// on it.
+// taus88 against a reference model of its three words, the seeding and the
+// draws built on it.
 #include <gtest/gtest.h>
-#include <set>
+#include <algorithm>
+#include <random>
 #include "Game/Random.h"
 
-// Declared first so that it also holds when the whole program runs in one
-// process: nothing may have drawn or seeded before.
-TEST(RandomStart, ProgramStartsFromTheBuiltInState)
-{
-	EXPECT_EQ(s1, 0xC7FF5F16u);
-	EXPECT_EQ(s2, 0x0DC556AEu);
-	EXPECT_EQ(s3, 0x78010089u);
-	EXPECT_EQ(RandomInteger(), 0x28B30E3Eu);
-}
+namespace {
 
-// Every test starts from the program-start state, whatever ran before.
-class Random : public ::testing::Test
+struct Model
 {
-protected:
-	void SetUp() override { s1 = 0xC7FF5F16u, s2 = 0x0DC556AEu, s3 = 0x78010089u; }
+	uint32_t a, b, c;
+	uint32_t Next()
+	{
+		a = ((a ^ (a << 13)) >> 19) ^ ((a & 0xFFFFFFFEu) << 12);
+		b = ((b ^ (b << 2)) >> 25) ^ ((b & 0xFFFFFFF8u) << 4);
+		c = ((c ^ (c << 3)) >> 11) ^ ((c & 0xFFFFFFF0u) << 17);
+		return a ^ b ^ c;
+	}
+	void ExpectState() const
+	{
+		EXPECT_EQ(s1, a);
+		EXPECT_EQ(s2, b);
+		EXPECT_EQ(s3, c);
+	}
 };
 
-TEST_F(Random, FirstOutputsFromTheStartState)
+uint32_t Lcg(uint32_t x, uint32_t m, uint32_t k, uint32_t bit) { return (x * m + k) | bit; }
+
+}  // namespace
+
+// First in the file: nothing may have drawn or seeded before.
+TEST(Random, StartsFromTheBuiltInStateAndFollowsTheModel)
 {
-	EXPECT_EQ(RandomInteger(), 0x28B30E3Eu);
-	EXPECT_EQ(RandomInteger(), 0xD14FA71Fu);
-	EXPECT_EQ(RandomInteger(), 0xBD1A165Cu);
+	Model m = {0xC7FF5F16u, 0x0DC556AEu, 0x78010089u};
+	m.ExpectState();
+	for (uint32_t v : {0x28B30E3Eu, 0xD14FA71Fu, 0xBD1A165Cu}) EXPECT_EQ(RandomInteger(), v);
+	m.Next(), m.Next(), m.Next();
+	for (int i = 0; i < 10000; i++) ASSERT_EQ(RandomInteger(), m.Next());
+	m.ExpectState();
 }
 
-TEST_F(Random, SeedingWithZero)
+TEST(Random, SeedsOfEveryKindGiveTheModelsWords)
 {
 	SeedRandom(0);
-	EXPECT_EQ(s1, 0x3C6EF35Fu);
-	EXPECT_EQ(s2, 0x00003039u);
-	EXPECT_EQ(s3, 0x00369EC3u);
-}
-
-TEST_F(Random, SeedingForcesTheMinimumBits)
-{
-	for (uint32_t seed : {0u, 1u, 0xFFFFFFFFu, 0x12345678u, 0x9E3779B9u}) {
-		SeedRandom(seed);
-		EXPECT_TRUE(s1 & 0x10u);
-		EXPECT_TRUE(s2 & 0x1000u);
-		EXPECT_TRUE(s3 & 0x100000u);
+	Model{0x3C6EF35Fu, 0x00003039u, 0x00369EC3u}.ExpectState();
+	std::mt19937_64 rng(5);
+	for (int i = 0; i < 2000; i++) {
+		uint64_t seed = rng() >> (i % 64);
+		uint32_t a = (uint32_t)(seed >> 32), b = (uint32_t)seed;
+		SeedRandom(b);
+		Model m = {Lcg(b, 1664525u, 1013904223u, 0x10), Lcg(b, 1103515245u, 12345u, 0x1000),
+			Lcg(b, 214013u, 2531011u, 0x100000)};
+		m.ExpectState();
+		SeedRandom64(seed);
+		Model w = {Lcg(a, 1664525u, 1013904223u, 0x10), Lcg(b, 1103515245u, 12345u, 0x1000),
+			Lcg(a ^ b, 214013u, 2531011u, 0x100000)};
+		w.ExpectState();
+		ASSERT_EQ(RandomInteger(), w.Next()) << seed;
 	}
-	// seed * 1664525 + 1013904223 wraps modulo 2^32
-	SeedRandom(0xFFFFFFFFu);
-	EXPECT_EQ(s1, (uint32_t)(1013904223u - 1664525u) | 0x10u);
 }
 
-TEST_F(Random, SeedingWith64BitsSplitsTheHalves)
+// Each draw consumes what it should and maps the model's words as written.
+TEST(Random, DrawsAreTheModelsWordsMapped)
 {
-	SeedRandom64(0);
-	EXPECT_EQ(s1, 0x3C6EF35Fu);
-	EXPECT_EQ(s2, 0x00003039u);
-	EXPECT_EQ(s3, 0x00369EC3u);
-	SeedRandom64(0x0000000100000000ull);  // a = 1, b = 0
-	EXPECT_EQ(s1, (1664525u + 1013904223u) | 0x10u);
-	EXPECT_EQ(s2, 0x00003039u);
-	EXPECT_EQ(s3, (214013u + 2531011u) | 0x100000u);
-	// a value below 2^32 takes s1 from a = 0, so it differs from SeedRandom
-	SeedRandom64(7);
-	uint32_t wide = s1;
-	SeedRandom(7);
-	EXPECT_NE(s1, wide);
-	EXPECT_EQ(wide, 0x3C6EF35Fu);
-}
-
-TEST_F(Random, SameSeedSameSequence)
-{
-	SeedRandom(1234);
-	uint32_t a[8];
-	for (uint32_t &v : a) v = RandomInteger();
-	SeedRandom(1234);
-	for (uint32_t v : a) EXPECT_EQ(RandomInteger(), v);
-}
-
-TEST_F(Random, RangeOfOneStillAdvances)
-{
-	for (int i = 0; i < 2; i++) EXPECT_EQ(RandomIntegerInRange(5, 5), 5u);
-	EXPECT_EQ(RandomInteger(), 0xBD1A165Cu);  // two steps were taken
-}
-
-TEST_F(Random, RangesIncludeBothEnds)
-{
-	std::set<uint32_t> seen;
+	std::mt19937 rng(9);
+	SeedRandom(77);
+	Model m = {s1, s2, s3};
+	int lowest = 99, highest = 0, signedlow = 0, signedhigh = 0;
 	for (int i = 0; i < 20000; i++) {
-		uint32_t v = RandomIntegerInRange(10, 229);
-		ASSERT_GE(v, 10u);
-		ASSERT_LE(v, 229u);
-		seen.insert(v);
+		uint32_t low = rng() % 300, span = rng() % 300;
+		ASSERT_EQ(RandomIntegerInRange(low, low + span), m.Next() % (span + 1) + low);
+		int v = (int)RandomIntegerInRange(10, 229);
+		lowest = std::min(lowest, v), highest = std::max(highest, v);
+		m.Next();
+		int s = (int)RandomIntegerInRange((uint32_t)-20, 20);
+		signedlow = std::min(signedlow, s), signedhigh = std::max(signedhigh, s);
+		m.Next();
+		ASSERT_EQ(RandomIntegerInRange(5, 5), 5u);
+		m.Next();
+		ASSERT_EQ(RandomFloat(), (float)(m.Next() / 4294967296.0));
+		ASSERT_EQ(RandomDouble(), m.Next() * 2.3283064365386963e-10);
+		uint32_t a = m.Next() >> 5, b = m.Next() >> 6;
+		ASSERT_EQ(PreciseRandomDouble(), (a * 67108864.0 + b) / 9007199254740992.0);
 	}
-	EXPECT_EQ(seen.size(), 220u);
-	std::set<int32_t> signedseen;
-	for (int i = 0; i < 5000; i++) {
-		int32_t v = (int32_t)RandomIntegerInRange((uint32_t)-20, 20);
-		ASSERT_GE(v, -20);
-		ASSERT_LE(v, 20);
-		signedseen.insert(v);
-	}
-	EXPECT_EQ(signedseen.size(), 41u);
-}
-
-TEST_F(Random, RangeIsTheFirstDrawModuloTheSpan)
-{
-	EXPECT_EQ(RandomIntegerInRange(100, 199), 0x28B30E3Eu % 100 + 100);
-}
-
-TEST_F(Random, FloatingDrawsConsumeTheRightNumberOfWords)
-{
-	EXPECT_DOUBLE_EQ(RandomDouble(), 0x28B30E3Eu / 4294967296.0);
-	EXPECT_FLOAT_EQ(RandomFloat(), (float)(0xD14FA71Fu / 4294967296.0));
-	EXPECT_EQ(RandomInteger(), 0xBD1A165Cu);
-	SetUp();
-	double precise = PreciseRandomDouble();
-	EXPECT_DOUBLE_EQ(precise, ((0x28B30E3Eu >> 5) * 67108864.0 + (0xD14FA71Fu >> 6)) / 9007199254740992.0);
-	EXPECT_EQ(RandomInteger(), 0xBD1A165Cu);
-}
-
-TEST_F(Random, FloatingDrawsStayInRange)
-{
-	for (int i = 0; i < 100000; i++) {
-		float f = RandomFloat();
-		ASSERT_GE(f, 0.0f);
-		ASSERT_LE(f, 1.0f);
-		double d = RandomDouble();
-		ASSERT_GE(d, 0.0);
-		ASSERT_LT(d, 1.0);
-		double p = PreciseRandomDouble();
-		ASSERT_GE(p, 0.0);
-		ASSERT_LT(p, 1.0);
-	}
+	EXPECT_EQ(lowest, 10);
+	EXPECT_EQ(highest, 229);
+	EXPECT_EQ(signedlow, -20);
+	EXPECT_EQ(signedhigh, 20);
+	m.ExpectState();
 }
