@@ -49,6 +49,7 @@ struct Script
 	int moves, selects;  // "Sounds/enemybullet" at 0.25 and "Sounds/points" at 1.0 played
 	const char *music = "";
 	std::vector<std::pair<size_t, int>> lives = {};  // at poll, the player's lives set to
+	size_t newgame = 0;  // the first poll of a second game
 };
 
 void PrintTo(const Script &script, std::ostream *out) { *out << script.name; }
@@ -67,9 +68,10 @@ static const Script scripts[] = {
 	{"CreditsLeaveOnceZIsUp", 1, {0, 0, Z, Z, 0}, true, "..KKK", 0, 1},
 	{"CreditsClosed", 1, {0, 0}, false, "..K", 0, 0},
 	// leaving play pauses the music, the same Escape does not end the menu,
-	// the next game restarts the music; a closed window ends play at once
-	{"EscapeLeavesPlayAndNextGameRestartsMusic", 2, {0, Z, 0, 0, 0, Esc, Esc, 0, 0, Z, 0, 0, 0}, false,
-		"....PPPPPSSSPP", 0, 2, "---FFFpppppFFF", {{3, 2}, {4, 1}, {11, 5}}},
+	// the next game restarts the music and the lists; a closed window ends
+	// play at once
+	{"EscapeLeavesPlayAndNextGameRestartsMusic", 2, {0, Z, 0, Z, Z, Esc, Esc, 0, 0, Z, 0, 0, 0}, false,
+		"....PPPPPSSSPP", 0, 2, "---FFFpppppFFF", {{3, 2}, {4, 1}, {11, 5}}, 11},
 	// Z fires while lives are left; Z held as the last life goes must be
 	// seen up once before a Z leaves
 	{"GameOverWithZHeld", 2, {0, Z, 0, Z, Z, Z, 0, 0, Z, Z, 0, Esc}, false, "....PGGGGGGG", 0, 1, "---FFFFFFppp",
@@ -81,6 +83,7 @@ class TopLevel : public testing::TestWithParam<Script>
 {
 protected:
 	std::string screens, music;
+	std::vector<size_t> members;  // objects out of the pool at each poll
 	const Script *script = nullptr;
 
 	static void SetUpTestSuite()
@@ -112,6 +115,7 @@ protected:
 	{
 		SDL_PauseAudio(1);
 		screens += Screen();
+		members.push_back(game.allocator.nummembers);
 		if (!Mix_PlayingMusic()) music += '-';
 		else music += Mix_PausedMusic() ? 'p' : Mix_FadingMusic() == MIX_FADING_IN ? 'F' : 'M';
 		for (auto [poll, lives] : script ? script->lives : std::vector<std::pair<size_t, int>>())
@@ -221,6 +225,11 @@ TEST_P(TopLevel, Runs)
 	}
 	EXPECT_EQ(Playing("Sounds/enemybullet", 32), script->moves);
 	EXPECT_EQ(Playing("Sounds/points", 128), script->selects);
+	// a new game empties every list into the pool but for its main controller
+	if (script->newgame) {
+		EXPECT_GT(members[script->newgame - 1], 1u);
+		EXPECT_EQ(members[script->newgame], 1u);
+	}
 }
 
 INSTANTIATE_TEST_SUITE_P(Script, TopLevel, testing::ValuesIn(scripts),
