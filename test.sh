@@ -4,9 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/deps.sh
-dir=build flags=()
+# Warnings are errors here and in CI; a plain configure leaves them warnings.
+dir=build flags=(-DZEP_WERROR=ON)
 if [ "${1:-}" = "--sanitize" ]; then
-  dir=build-asan flags=(-DZEP_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  dir=build-asan flags+=(-DZEP_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 fi

@@ -12,7 +12,9 @@ void InitializeBitmap(Bitmap *self, int width, int height, int bytesperrow, Pixe
 
 void ClearBitmap(Bitmap *self)
 {
-	// whole rows, padding included, in one run
+	// whole rows, padding included, in one run; a size below 0 (as a 16-bit
+	// field truncates a large one) is empty rather than a huge run
+	if (self->width < 0 || self->height < 0 || self->bytesperrow < 0) return;
 	memset(self->pixels, 0, (size_t)self->height * (size_t)self->bytesperrow);
 }
 

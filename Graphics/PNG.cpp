@@ -4,9 +4,16 @@
 // Inflate (RFC 1951) decodes on demand into a 32 KiB circular window: the
 // loader asks for the stream up to a byte position and copies each row out
 // while it is still in the window. Input comes in pieces through a callback,
-// so image data split over several chunks is never joined. Huffman tables are
-// direct-lookup, 15 bits wide, one access per symbol. Nothing is allocated:
-// state, window and tables live in one DeflateReader.
+// so image data split over several chunks is never joined. Nothing is
+// allocated: state, window and tables live in one DeflateReader.
+//
+// Speed comes from a 64-bit bit buffer refilled 8 bytes at a time, table
+// entries that carry a length's or distance's base and extra bit count, and a
+// fast loop that runs without bounds checks while at least 8 input bytes are
+// left in the buffer and a longest match fits before the window's end; near
+// either end the careful step, byte by byte, takes over. Huffman tables are
+// two-level (11 bits for literal/lengths, 8 for distances, then subtables),
+// so that a block header fills a few KiB rather than the whole code space.
 //
 // No input is trusted: every read that runs out of input fails, and so does a
 // distance reaching before the first byte output or beyond the window.
@@ -24,13 +31,20 @@ struct BitStreamReader
 	BitStreamInputFunction *callback;  // asked for more when the buffer is used up; may be null
 	void *context;
 	const uint8_t *pos, *end;
-	uint32_t bits;  // the next bit of the stream is bit 0
+	uint64_t bits;  // the next bit of the stream is bit 0
 	int numbits;
 };
 
 constexpr uint32_t WindowSize = 32768;
 constexpr uint32_t WindowMask = WindowSize - 1;
 constexpr int MaximumMatchLength = 258;
+constexpr int MaximumCodeLength = 15;
+
+// A main table indexed by the next TableBits bits, then subtables for longer
+// codes: at most one per code, each of 2^(15 - TableBits) entries.
+constexpr int LiteralTableBits = 11, DistanceTableBits = 8, MetaTableBits = 7;
+constexpr int LiteralTableSize = (1 << LiteralTableBits) + 288 * (1 << (MaximumCodeLength - LiteralTableBits));
+constexpr int DistanceTableSize = (1 << DistanceTableBits) + 32 * (1 << (MaximumCodeLength - DistanceTableBits));
 
 struct DeflateReader
 {
@@ -39,8 +53,8 @@ struct DeflateReader
 	bool isstoredblock, islastblock;
 	int storedbytesleft;
 	uint8_t window[WindowSize];  // stream byte p lives at p & WindowMask
-	uint16_t literalcode[1 << 15];
-	uint16_t distancecode[1 << 15];
+	uint32_t literalcode[LiteralTableSize];
+	uint32_t distancecode[DistanceTableSize];
 };
 // The input callback is handed the bit reader and may treat it as the deflate reader.
 static_assert(offsetof(DeflateReader, bitstream) == 0, "the bit reader is the deflate reader's first member");
@@ -70,7 +84,7 @@ static void ProvideBitStreamInputBuffer(BitStreamReader *self, const void *bytes
 	self->end = self->pos + length;
 }
 
-// Buffers at least required bits unless the input ends first; never more than required + 7.
+// Buffers at least required bits unless the input ends first.
 static void FillBits(BitStreamReader *self, int required)
 {
 	while (self->numbits < required) {
@@ -79,7 +93,7 @@ static void FillBits(BitStreamReader *self, int required)
 			self->callback(self, self->context);
 			if (self->pos == self->end) return;
 		}
-		self->bits |= (uint32_t)*self->pos++ << self->numbits;
+		self->bits |= (uint64_t)*self->pos++ << self->numbits;
 		self->numbits += 8;
 	}
 }
@@ -106,66 +120,90 @@ static void FlushBitStream(BitStreamReader *self) { DiscardBits(self, self->numb
 
 // ---- Huffman tables ----
 //
-// An entry holds the symbol in its low 12 bits and the code length in its high
-// 4; entry 0 marks a bit pattern that starts no code. A code of length L fills
-// every entry whose low L bits are the code in stream order.
+// An entry: bits 0-7 the bits it consumes (its code, or the rest of its code
+// in a subtable, plus the extra bits that follow), bits 8-11 the code's part
+// alone, bits 12-14 what it is, bits 16-31 a literal byte, a base length or
+// distance, or a subtable's start. Entry 0 marks a bit pattern that starts no
+// code. A code of length L fills every entry whose low L bits are the code in
+// stream order.
 
-static uint16_t MakeHuffmanTableEntry(int value, int length) { return (uint16_t)(value | (length << 12)); }
-static int ValueOfHuffmanTableEntry(uint16_t entry) { return entry & 0xfff; }
-static int LengthOfHuffmanTableEntry(uint16_t entry) { return entry >> 12; }
+constexpr uint32_t EntryLiteral = 1 << 12, EntryEnd = 1 << 13, EntrySubtable = 1 << 14;
 
-static void InitializeHuffmanTable(uint16_t *table, int maxlength)
+static uint32_t ExtraBitsOfEntry(uint32_t entry) { return (entry & 0xff) - ((entry >> 8) & 15); }
+
+static uint32_t LiteralEntry(int s);
+static uint32_t DistanceEntry(int s);
+static uint32_t MetaEntry(int s) { return (uint32_t)s << 16 | EntryLiteral; }
+
+static uint32_t ReverseBits(uint32_t code, int length)
 {
-	memset(table, 0, sizeof(uint16_t) << maxlength);
+	uint32_t r = 0;
+	for (int i = 0; i < length; i++, code >>= 1) r = r << 1 | (code & 1);
+	return r;
 }
 
-static bool AddHuffmanCodeToTable(uint16_t *table, int maxlength, uint16_t code, int length, int value)
+// Canonical codes from code lengths (0 to 15). An over-subscribed set fails;
+// an incomplete one is accepted and its unused patterns stay 0.
+static bool BuildHuffmanTableFromLengths(uint32_t *table, int tablebits, const int *lengths, int numcodes,
+	uint32_t (*entryof)(int))
 {
-	for (uint32_t i = 0; i < (1u << (maxlength - length)); i++) {
-		uint16_t *entry = &table[(i << length) + code];
-		if (*entry != 0) return false;
-		*entry = MakeHuffmanTableEntry(value, length);
+	int count[MaximumCodeLength + 1] = {}, first[MaximumCodeLength + 2] = {};
+	for (int s = 0; s < numcodes; s++) count[lengths[s]]++;
+	int left = 1, longest = 0;
+	for (int length = 1; length <= MaximumCodeLength; length++) {
+		left = (left << 1) - count[length];
+		if (left < 0) return false;
+		if (count[length]) longest = length;
+		first[length + 1] = first[length] + count[length];
 	}
-	return true;
-}
-
-static uint16_t ReverseBits(uint16_t val)
-{
-	uint32_t v = val;
-	v = ((v >> 1) & 0x5555) | ((v & 0x5555) << 1);
-	v = ((v >> 2) & 0x3333) | ((v & 0x3333) << 2);
-	v = ((v >> 4) & 0x0f0f) | ((v & 0x0f0f) << 4);
-	v = ((v >> 8) & 0x00ff) | ((v & 0x00ff) << 8);
-	return (uint16_t)v;
-}
-
-// Canonical codes from code lengths. An over-subscribed set fails; an
-// incomplete one is accepted and its unused patterns stay 0.
-static bool BuildHuffmanTableFromLengths(uint16_t *table, int maxlength, const int *lengths, int numcodes)
-{
-	InitializeHuffmanTable(table, maxlength);
-	uint32_t next = 0;  // the next code, left-aligned in 16 bits
-	for (int length = 1; length <= maxlength; length++) {
-		for (int s = 0; s < numcodes; s++) {
-			if (lengths[s] != length) continue;
-			if (next > 0xffff) return false;  // the code space is used up
-			if (!AddHuffmanCodeToTable(table, maxlength, ReverseBits((uint16_t)next), length, s)) return false;
-			next += 1u << (16 - length);
+	bool complete = left == 0;
+	int sorted[288];
+	for (int s = 0; s < numcodes; s++)
+		if (lengths[s]) sorted[first[lengths[s]]++] = s;
+	uint32_t mainsize = 1u << tablebits, subbits = longest > tablebits ? (uint32_t)(longest - tablebits) : 0;
+	if (!complete) memset(table, 0, mainsize * sizeof *table);
+	uint32_t code = 0, next = mainsize, subtable = 0, prefix = ~0u;
+	int previous = 0;
+	for (int i = 0; i < numcodes - count[0]; i++) {
+		int s = sorted[i], length = lengths[s];
+		code <<= length - previous;
+		previous = length;
+		uint32_t reversed = ReverseBits(code++, length), entry = entryof(s);
+		if (length <= tablebits) {
+			entry += (uint32_t)length | (uint32_t)length << 8;
+			for (uint32_t at = reversed; at < mainsize; at += 1u << length) table[at] = entry;
+			continue;
 		}
+		if ((reversed & (mainsize - 1)) != prefix) {  // codes sharing a prefix come one after another
+			prefix = reversed & (mainsize - 1);
+			subtable = next;
+			next += 1u << subbits;
+			table[prefix] = subtable << 16 | EntrySubtable | subbits << 8 | (uint32_t)tablebits;
+			if (!complete) memset(table + subtable, 0, sizeof *table << subbits);
+		}
+		int rest = length - tablebits;
+		entry += (uint32_t)rest | (uint32_t)rest << 8;
+		for (uint32_t at = reversed >> tablebits; at < 1u << subbits; at += 1u << rest) table[subtable + at] = entry;
 	}
 	return true;
 }
 
-// The next symbol; -1 when the input runs out, -2 for a pattern that is no code.
-static int ReadHuffmanCode(BitStreamReader *self, const uint16_t *table, int maxlength)
+// The entry of the next code, its code bits consumed; false when the input
+// runs out or the pattern is no code.
+static bool ReadHuffmanCode(BitStreamReader *self, const uint32_t *table, int tablebits, uint32_t *result)
 {
-	FillBits(self, maxlength);  // at the end of input the missing high bits read as 0
-	uint16_t entry = table[self->bits & ((1u << maxlength) - 1)];
-	int length = LengthOfHuffmanTableEntry(entry);
-	if (self->numbits < length) return -1;
-	if (length == 0) return -2;
+	FillBits(self, MaximumCodeLength);  // at the end of input the missing high bits read as 0
+	uint32_t entry = table[self->bits & ((1u << tablebits) - 1)];
+	int length = 0;
+	if (entry & EntrySubtable) {
+		length = tablebits;
+		entry = table[(entry >> 16) + ((self->bits >> tablebits) & ((1u << ((entry >> 8) & 15)) - 1))];
+	}
+	length += (int)((entry >> 8) & 15);
+	if (entry == 0 || self->numbits < length) return false;
 	DiscardBits(self, length);
-	return ValueOfHuffmanTableEntry(entry);
+	*result = entry;
+	return true;
 }
 
 // ---- deflate ----
@@ -175,6 +213,23 @@ static const uint16_t baselengths[20] = {
 	11, 13, 15, 17, 19, 23, 27, 31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227};
 static const uint32_t baseoffsets[28] = {5, 7, 9, 13, 17, 25, 33, 49, 65, 97, 129, 193, 257, 385, 513, 769, 1025,
 	1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577, 32769, 49153};
+
+// Symbols 286 and 287, which no encoder uses, read as length 258 like 285.
+static uint32_t LiteralEntry(int s)
+{
+	if (s < 256) return (uint32_t)s << 16 | EntryLiteral;
+	if (s == 256) return EntryEnd;
+	if (s <= 264) return (uint32_t)(s - 254) << 16;
+	if (s <= 284) return (uint32_t)baselengths[s - 265] << 16 | (uint32_t)(s - 261) / 4;
+	return (uint32_t)MaximumMatchLength << 16;
+}
+
+// Symbols 30 and 31 reach beyond the window and fail when used.
+static uint32_t DistanceEntry(int s)
+{
+	if (s <= 3) return (uint32_t)(s + 1) << 16;
+	return baseoffsets[s - 4] << 16 | (uint32_t)(s - 2) / 2;
+}
 
 static void InitializeDeflateReader(DeflateReader *self)
 {
@@ -218,52 +273,64 @@ static void OutputDeflateLiteral(DeflateReader *self, uint8_t literal)
 	self->pos++;
 }
 
-// A match is most of the bytes of a picture, so it is copied in blocks where
-// it can be: when neither end wraps round the window, a match at least as far
-// back as it is long is one memmove (whose source may lie ahead, in bytes
-// not yet overwritten), and a nearer one, which repeats its own output, is
-// copied forwards in 8-byte steps where the offset allows or byte by byte.
-static void OutputDeflateMatch(DeflateReader *self, int offset, int length)
+// A match whose source and destination both lie before the window's end.
+// It writes exactly length bytes: bytes just past it are the oldest in the
+// window, which the next match may still need.
+static void CopyDeflateMatch(uint8_t *d, const uint8_t *s, uint32_t offset, uint32_t length)
 {
-	uint32_t to = self->pos & WindowMask, from = (self->pos - (uint32_t)offset) & WindowMask;
-	uint8_t *window = self->window;
-	self->pos += (uint32_t)length;
-	if (to + (uint32_t)length > WindowSize || from + (uint32_t)length > WindowSize) {
-		for (int i = 0; i < length; i++) window[(to + (uint32_t)i) & WindowMask] = window[(from + (uint32_t)i) & WindowMask];
+	if (offset >= 8) {  // each 8 bytes are out before they are read again
+		if (length >= 8) {
+			for (uint32_t i = 0; i + 8 <= length; i += 8) memcpy(d + i, s + i, 8);
+			memcpy(d + length - 8, s + length - 8, 8);
+		} else if (length >= 4) {
+			memcpy(d, s, 4);
+			memcpy(d + length - 4, s + length - 4, 4);
+		} else {
+			d[0] = s[0], d[1] = s[1], d[2] = s[2];
+		}
 		return;
 	}
-	uint8_t *d = window + to;
-	const uint8_t *s = window + from;
-	if (offset >= length) {
-		memmove(d, s, (size_t)length);
+	if (offset == 1) {
+		memset(d, s[0], length);
 		return;
 	}
-	// Nearer than it is long, the match repeats its first offset bytes: once
-	// past the first step - offset bytes, where step is the smallest multiple
-	// of the offset of at least 8, byte i equals byte i - step, which is
-	// already out, so 8 bytes move at a time.
-	int step = (8 + offset - 1) / offset * offset, i = 0;
+	// Nearer than 8, the match repeats its first offset bytes: once past the
+	// first step - offset bytes, where step is the smallest multiple of the
+	// offset of at least 8, byte i equals byte i - step, which is out.
+	uint32_t step = (8 + offset - 1) / offset * offset, i = 0;
 	for (; i < length && i < step - offset; i++) d[i] = s[i];
 	for (; i + 8 <= length; i += 8) memcpy(d + i, d + i - step, 8);
 	for (; i < length; i++) d[i] = s[i];
 }
 
-static void InitializeDeflateFixedLiteralCode(uint16_t *table)
+static void OutputDeflateMatch(DeflateReader *self, uint32_t offset, uint32_t length)
+{
+	uint32_t to = self->pos & WindowMask, from = (self->pos - offset) & WindowMask;
+	uint8_t *window = self->window;
+	self->pos += length;
+	if (to + length > WindowSize || from + length > WindowSize) {
+		for (uint32_t i = 0; i < length; i++) window[(to + i) & WindowMask] = window[(from + i) & WindowMask];
+		return;
+	}
+	CopyDeflateMatch(window + to, window + from, offset, length);
+}
+
+static void InitializeDeflateFixedLiteralCode(uint32_t *table)
 {
 	int lengths[288];
 	for (int s = 0; s < 288; s++) lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
-	BuildHuffmanTableFromLengths(table, 15, lengths, 288);  // complete: cannot fail
+	BuildHuffmanTableFromLengths(table, LiteralTableBits, lengths, 288, LiteralEntry);  // complete: cannot fail
 }
 
-static void InitializeDeflateFixedDistanceCode(uint16_t *table)
+static void InitializeDeflateFixedDistanceCode(uint32_t *table)
 {
 	int lengths[32];
 	for (int &l : lengths) l = 5;
-	BuildHuffmanTableFromLengths(table, 15, lengths, 32);
+	BuildHuffmanTableFromLengths(table, DistanceTableBits, lengths, 32, DistanceEntry);
 }
 
 // The code-length code: nummetas 3-bit lengths in the order of the table above.
-static bool ReadDeflateMetaCode(DeflateReader *self, uint16_t *table, int nummetas)
+static bool ReadDeflateMetaCode(DeflateReader *self, uint32_t *table, int nummetas)
 {
 	int lengths[19] = {};
 	for (int i = 0; i < nummetas; i++) {
@@ -271,7 +338,7 @@ static bool ReadDeflateMetaCode(DeflateReader *self, uint16_t *table, int nummet
 		if (length < 0) return false;
 		lengths[order[i]] = length;
 	}
-	return BuildHuffmanTableFromLengths(table, 7, lengths, 19);
+	return BuildHuffmanTableFromLengths(table, MetaTableBits, lengths, 19, MetaEntry);
 }
 
 static bool ReadDeflateDynamicCodes(DeflateReader *self)
@@ -280,12 +347,13 @@ static bool ReadDeflateDynamicCodes(DeflateReader *self)
 	int hlit = ReadBitString(in, 5), hdist = ReadBitString(in, 5), hclen = ReadBitString(in, 4);
 	if (hlit < 0 || hdist < 0 || hclen < 0) return false;
 	int numliterals = hlit + 257, numdistances = hdist + 1, total = numliterals + numdistances;
-	uint16_t metacode[1 << 7];
+	uint32_t metacode[1 << MetaTableBits];
 	if (!ReadDeflateMetaCode(self, metacode, hclen + 4)) return false;
 	int lengths[288 + 32];
 	for (int n = 0; n < total;) {
-		int sym = ReadHuffmanCode(in, metacode, 7);
-		if (sym < 0) return false;
+		uint32_t entry;
+		if (!ReadHuffmanCode(in, metacode, MetaTableBits, &entry)) return false;
+		int sym = (int)(entry >> 16);
 		if (sym < 16) {
 			lengths[n++] = sym;
 			continue;
@@ -298,8 +366,9 @@ static bool ReadDeflateDynamicCodes(DeflateReader *self)
 		if (n + repeat > total) return false;
 		while (repeat-- > 0) lengths[n++] = value;
 	}
-	return BuildHuffmanTableFromLengths(self->literalcode, 15, lengths, numliterals) &&
-		BuildHuffmanTableFromLengths(self->distancecode, 15, lengths + numliterals, numdistances);
+	return BuildHuffmanTableFromLengths(self->literalcode, LiteralTableBits, lengths, numliterals, LiteralEntry) &&
+		BuildHuffmanTableFromLengths(self->distancecode, DistanceTableBits, lengths + numliterals, numdistances,
+			DistanceEntry);
 }
 
 static bool ReadDeflateBlockHeader(DeflateReader *self)
@@ -331,8 +400,8 @@ static bool ReadDeflateBlockHeader(DeflateReader *self)
 	}
 }
 
-// One step: a literal, a match, or the next block header. False at the end of
-// the stream and on anything invalid.
+// One careful step: a literal, a match, or the next block header. False at
+// the end of the stream and on anything invalid.
 static bool ReadDeflateCode(DeflateReader *self)
 {
 	BitStreamReader *in = &self->bitstream;
@@ -344,44 +413,130 @@ static bool ReadDeflateCode(DeflateReader *self)
 		OutputDeflateLiteral(self, (uint8_t)byte);
 		return true;
 	}
-	int sym = ReadHuffmanCode(in, self->literalcode, 15);
-	if (sym < 0) return false;
-	if (sym < 256) {
-		OutputDeflateLiteral(self, (uint8_t)sym);
+	uint32_t entry;
+	if (!ReadHuffmanCode(in, self->literalcode, LiteralTableBits, &entry)) return false;
+	if (entry & EntryLiteral) {
+		OutputDeflateLiteral(self, (uint8_t)(entry >> 16));
 		return true;
 	}
-	if (sym == 256) return self->islastblock ? false : ReadDeflateBlockHeader(self);
-	int length;
-	if (sym <= 264) {
-		length = sym - 254;
-	} else if (sym <= 284) {
-		int extra = ReadBitString(in, (sym - 261) / 4);
-		if (extra < 0) return false;
-		length = baselengths[sym - 265] + extra;
-	} else {
-		length = MaximumMatchLength;
-	}
-	int dist = ReadHuffmanCode(in, self->distancecode, 15);
-	if (dist < 0) return false;
-	uint32_t offset;
-	if (dist <= 3) {
-		offset = (uint32_t)dist + 1;
-	} else {
-		int extra = ReadBitString(in, (dist - 2) / 2);
-		if (extra < 0) return false;
-		offset = baseoffsets[dist - 4] + (uint32_t)extra;
-	}
+	if (entry & EntryEnd) return self->islastblock ? false : ReadDeflateBlockHeader(self);
+	int extra = ReadBitString(in, (int)ExtraBitsOfEntry(entry));
+	if (extra < 0) return false;
+	uint32_t length = (entry >> 16) + (uint32_t)extra;
+	if (!ReadHuffmanCode(in, self->distancecode, DistanceTableBits, &entry)) return false;
+	extra = ReadBitString(in, (int)ExtraBitsOfEntry(entry));
+	if (extra < 0) return false;
+	uint32_t offset = (entry >> 16) + (uint32_t)extra;
 	// before the first byte, or older than the window keeps: there is nothing to copy
 	if (offset > self->pos || offset > WindowSize) return false;
-	OutputDeflateMatch(self, (int)offset, length);
+	OutputDeflateMatch(self, offset, length);
 	return true;
+}
+
+// Copies a stored block's bytes straight from the input, up to pos.
+static bool CopyStoredDeflateBytes(DeflateReader *self, uint32_t pos)
+{
+	BitStreamReader *in = &self->bitstream;
+	while (self->storedbytesleft > 0 && self->pos < pos) {
+		if (in->numbits >= 8 || in->pos == in->end) {  // buffered bytes first; the callback for more
+			if (!ReadDeflateCode(self)) return false;
+			continue;
+		}
+		uint32_t n = (uint32_t)self->storedbytesleft, to = self->pos & WindowMask;
+		if (n > (size_t)(in->end - in->pos)) n = (uint32_t)(in->end - in->pos);
+		if (n > pos - self->pos) n = pos - self->pos;
+		if (n > WindowSize - to) n = WindowSize - to;
+		memcpy(self->window + to, in->pos, n);
+		in->bits = 0;  // the fast loop may have left these bytes' bits above numbits
+		in->pos += n;
+		self->pos += n;
+		self->storedbytesleft -= (int)n;
+	}
+	return true;
+}
+
+// Decodes literals and matches while that needs no checks: at least 8 input
+// bytes left (one refill of 56 bits or more covers a length and a distance
+// code with their extra bits), and room for a longest match before the
+// window's end. Leaves a block's end, a bad pattern and everything near the
+// ends to the careful step. False only for a distance that reaches nothing.
+static bool DecodeDeflateFast(DeflateReader *self, uint32_t pos)
+{
+	BitStreamReader *in = &self->bitstream;
+	const uint8_t *next = in->pos;
+	if (in->end - next < 8) return true;
+	const uint8_t *last = in->end - 8;
+	uint64_t bits = in->bits;
+	int numbits = in->numbits;
+	uint32_t out = self->pos, to = out & WindowMask;
+	if (to > WindowSize - MaximumMatchLength) return true;
+	uint32_t stop = out + (WindowSize - MaximumMatchLength - to) + 1;
+	if (stop > pos) stop = pos;
+	uint8_t *window = self->window;
+	const uint32_t *literals = self->literalcode, *distances = self->distancecode;
+	bool ok = true;
+	while (out < stop && next <= last) {
+		uint64_t word;
+		memcpy(&word, next, 8);
+		bits |= word << numbits;
+		next += (63 - numbits) >> 3;
+		numbits |= 56;
+		uint32_t entry = literals[bits & ((1u << LiteralTableBits) - 1)];
+		if (entry & EntrySubtable) {
+			uint32_t sub = literals[(entry >> 16) + ((bits >> LiteralTableBits) & ((1u << ((entry >> 8) & 15)) - 1))];
+			if (sub == 0 || (sub & EntryEnd)) break;  // left to the careful step, unconsumed
+			bits >>= LiteralTableBits;
+			numbits -= LiteralTableBits;
+			entry = sub;
+		}
+		if (entry & EntryLiteral) {
+			bits >>= entry & 0xff;
+			numbits -= (int)(entry & 0xff);
+			window[out++ & WindowMask] = (uint8_t)(entry >> 16);
+			continue;
+		}
+		if (entry == 0 || (entry & EntryEnd)) break;
+		uint32_t consumed = entry & 0xff, codelength = (entry >> 8) & 15;
+		uint32_t length = (entry >> 16) + (uint32_t)((bits & ((1ull << consumed) - 1)) >> codelength);
+		bits >>= consumed;
+		numbits -= (int)consumed;
+		entry = distances[bits & ((1u << DistanceTableBits) - 1)];
+		if (entry & EntrySubtable) {
+			bits >>= DistanceTableBits;
+			numbits -= DistanceTableBits;
+			entry = distances[(entry >> 16) + (bits & ((1u << ((entry >> 8) & 15)) - 1))];
+		}
+		consumed = entry & 0xff, codelength = (entry >> 8) & 15;
+		uint32_t offset = (entry >> 16) + (uint32_t)((bits & ((1ull << consumed) - 1)) >> codelength);
+		bits >>= consumed;
+		numbits -= (int)consumed;
+		if (entry == 0 || offset > out || offset > WindowSize) {
+			ok = false;
+			break;
+		}
+		uint32_t from = (out - offset) & WindowMask;
+		if (from + length > WindowSize) {
+			for (uint32_t i = 0; i < length; i++) window[(out + i) & WindowMask] = window[(from + i) & WindowMask];
+		} else {
+			CopyDeflateMatch(window + (out & WindowMask), window + from, offset, length);
+		}
+		out += length;
+	}
+	in->pos = next;
+	in->bits = bits;
+	in->numbits = numbits;
+	self->pos = out;
+	return ok;
 }
 
 // Decodes until at least pos bytes are out (up to 257 more: the rest of a match).
 static bool ReadDeflateStreamToPosition(DeflateReader *self, uint32_t pos)
 {
-	while (DeflateStreamPosition(self) < pos)
+	while (DeflateStreamPosition(self) < pos) {
+		if (self->isstoredblock ? !CopyStoredDeflateBytes(self, pos) : !DecodeDeflateFast(self, pos)) return false;
+		if (DeflateStreamPosition(self) >= pos) break;
 		if (!ReadDeflateCode(self)) return false;
+	}
 	return true;
 }
 
@@ -396,6 +551,20 @@ static uint32_t GetUInt32BE(const uint8_t *ptr)
 }
 
 static int Abs(int val) { return val < 0 ? -val : val; }
+
+void *StorePNGPixelRGBA(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int, int)
+{
+	uint8_t *d = (uint8_t *)destination;
+	d[0] = r, d[1] = g, d[2] = b, d[3] = a;
+	return d + 4;
+}
+
+void *StorePNGPixelARGB(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int, int)
+{
+	uint32_t p = (uint32_t)a << 24 | (uint32_t)r << 16 | (uint32_t)g << 8 | b;
+	memcpy(destination, &p, 4);
+	return (uint8_t *)destination + 4;
+}
 
 void InitializePNGLoader(PNGLoader *self, const void *bytes, size_t length)
 {
@@ -597,6 +766,69 @@ static bool EmitPNGRow(PNGLoader *self, const uint8_t *row, uint8_t *destination
 	return true;
 }
 
+// The loader's own pixel functions, a row at a time: the bytes that calling
+// them for each pixel writes, without the calls.
+template <bool argb>
+static void PutPNGPixel(uint8_t *d, uint32_t r, uint32_t g, uint32_t b, uint32_t a)
+{
+	if (argb) {
+		uint32_t p = a << 24 | r << 16 | g << 8 | b;
+		memcpy(d, &p, 4);
+	} else {
+		d[0] = (uint8_t)r, d[1] = (uint8_t)g, d[2] = (uint8_t)b, d[3] = (uint8_t)a;
+	}
+}
+
+// Greyscale and indexed rows go through lookup, count entries of finished
+// pixels; false at a palette index past the palette.
+template <bool argb>
+static bool ConvertPNGRow(PNGLoader *self, const uint8_t *row, uint8_t *d, const uint32_t *lookup, int count)
+{
+	int width = self->width;
+	switch (self->colourtype) {
+	case 2:
+		for (int x = 0; x < width; x++, row += 3) PutPNGPixel<argb>(d + 4 * x, row[0], row[1], row[2], 255);
+		return true;
+	case 4:
+		for (int x = 0; x < width; x++, row += 2) PutPNGPixel<argb>(d + 4 * x, row[0], row[0], row[0], row[1]);
+		return true;
+	case 6:
+		if (!argb) {
+			memcpy(d, row, 4 * (size_t)width);
+		} else {
+			for (int x = 0; x < width; x++, row += 4) PutPNGPixel<argb>(d + 4 * x, row[0], row[1], row[2], row[3]);
+		}
+		return true;
+	}
+	for (int x = 0; x < width; x++) {
+		int index = self->bitdepth == 8 ? row[x] : PNGSample(row, x, self->bitdepth);
+		if (index >= count) return false;
+		memcpy(d + 4 * x, &lookup[index], 4);
+	}
+	return true;
+}
+
+// The finished pixel of each grey level or palette index; the count of them.
+template <bool argb>
+static int MakePNGLookup(PNGLoader *self, uint32_t *lookup)
+{
+	static const int greyscale[9] = {0, 255, 85, 0, 17, 0, 0, 0, 1};
+	if (self->colourtype == 0) {
+		int count = 1 << self->bitdepth;
+		for (int v = 0; v < count; v++) {
+			uint32_t grey = (uint32_t)(v * greyscale[self->bitdepth]);
+			PutPNGPixel<argb>((uint8_t *)&lookup[v], grey, grey, grey, 255);
+		}
+		return count;
+	}
+	for (int i = 0; i < self->palettecount; i++) {
+		const uint8_t *entry = self->palettestart + 3 * i;
+		PutPNGPixel<argb>((uint8_t *)&lookup[i], entry[0], entry[1], entry[2],
+			i < self->transparencycount ? self->transparencystart[i] : 255);
+	}
+	return self->palettecount;
+}
+
 bool LoadPNGImageDataWithTemporaryStorage(PNGLoader *self, void *pixels, int bytesperrow, PNGPixelFunction *pixelfunc,
 	void *temporarystorage)
 {
@@ -612,6 +844,12 @@ bool LoadPNGImageDataWithTemporaryStorage(PNGLoader *self, void *pixels, int byt
 	ProvideDeflateInputBuffer(reader, self->idatstart + 2, self->idatsize - 2);  // past the zlib header
 	SetDeflateInputCallback(reader, InputCallback, self);
 
+	uint32_t lookup[256];
+	int count = 0;
+	if (self->colourtype == 0 || self->colourtype == 3) {
+		if (pixelfunc == StorePNGPixelRGBA) count = MakePNGLookup<false>(self, lookup);
+		if (pixelfunc == StorePNGPixelARGB) count = MakePNGLookup<true>(self, lookup);
+	}
 	uint32_t rowbytes = (uint32_t)n + 1;
 	for (int y = 0; y < self->height; y++) {
 		uint32_t start = rowbytes * (uint32_t)y;
@@ -621,7 +859,10 @@ bool LoadPNGImageDataWithTemporaryStorage(PNGLoader *self, void *pixels, int byt
 		CopyBytesFromDeflateWindow(reader, current, start + 1, (uint32_t)n);
 		UndoPNGFilter(current, above, filter, n, bpp);
 		uint8_t *destination = (uint8_t *)pixels + (ptrdiff_t)y * bytesperrow;
-		if (!EmitPNGRow(self, current, destination, pixelfunc, y)) return false;
+		bool ok = pixelfunc == StorePNGPixelRGBA ? ConvertPNGRow<false>(self, current, destination, lookup, count)
+			: pixelfunc == StorePNGPixelARGB     ? ConvertPNGRow<true>(self, current, destination, lookup, count)
+												 : EmitPNGRow(self, current, destination, pixelfunc, y);
+		if (!ok) return false;
 		uint8_t *swap = above;
 		above = current;
 		current = swap;

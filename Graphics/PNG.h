@@ -29,6 +29,12 @@ struct PNGLoader
 	uint32_t idatsize;
 };
 
+// The loader's own pixel functions: 8-bit red, green, blue, alpha bytes, and
+// the engine's 32-bit Pixel (alpha in bits 24-31, then red, green, blue).
+// Given one of these, the loader converts whole rows at a time.
+void *StorePNGPixelRGBA(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int x, int y);
+void *StorePNGPixelARGB(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int x, int y);
+
 void InitializePNGLoader(PNGLoader *self, const void *bytes, size_t length);
 
 // Checks the signature and walks the chunks up to the first image data chunk.
@@ -36,7 +42,7 @@ void InitializePNGLoader(PNGLoader *self, const void *bytes, size_t length);
 // the decoder's 32 KiB window and images of more than 4 GiB of data.
 [[nodiscard]] bool LoadPNGHeader(PNGLoader *self);
 
-// Bytes of temporary storage that decoding needs (about 160 KiB plus two rows).
+// Bytes of temporary storage that decoding needs (about 76 KiB plus two rows).
 [[nodiscard]] size_t TemporaryBytesForPNGLoader(PNGLoader *self);
 
 // Decodes the image after LoadPNGHeader. pixels is where the top-left pixel

@@ -4,7 +4,7 @@
 set(ZEP_ART_DIR ${CMAKE_BINARY_DIR}/art)
 file(MAKE_DIRECTORY ${ZEP_ART_DIR} ${ZEP_RUN_DIR}/Graphics/Backgrounds)
 set(ZEP_ART_PNGS)
-foreach(name OL PlayerBullets2 PlayerBulletFlash Bullets Splat Ectoplasm Orb Flame Warning Star Title Icon
+foreach(name OL PlayerBullets2 PlayerBulletFlash Bullets Splat Ectoplasm Orb Flame Warning Star Title Icon16 Icon32 Icon48 Icon64 Icon128 Icon256
              NightSky1 NightSky2 NightSky3 NightSky4)
   list(APPEND ZEP_ART_PNGS ${ZEP_ART_DIR}/${name}.png)
 endforeach()

@@ -1,21 +1,43 @@
-# Installation like a desktop game: the binary in lib/zep, its bundles in
-# share/zep (it reads them from the folder it runs in), a launcher bin/zep that
-# starts it there from anywhere, an icon and a menu entry.
-#   cmake --install build --prefix ~/.local
-include(GNUInstallDirs)
-install(TARGETS zep RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/zep)
-install(FILES ${ZEP_RUN_DIR}/Sounds.laser DESTINATION ${CMAKE_INSTALL_DATADIR}/zep)
+# Installation as Debian's games policy lays a game out, under any prefix:
+# the launcher in games/, the binary in lib/games/zep, its four bundles in
+# share/games/zep (it reads them from the folder it runs in; the launcher
+# starts it there), icons, a menu entry, AppStream metadata and a man page.
+#   cmake --install build --prefix ~/.local      (or the .deb of package.cmake)
+set(ZEP_GAME_DATA share/games/zep)
+install(TARGETS zep RUNTIME DESTINATION lib/games/zep)
+install(FILES ${ZEP_RUN_DIR}/Sounds.laser DESTINATION ${ZEP_GAME_DATA})
 install(FILES ${ZEP_RUN_DIR}/Graphics/Sprites.laser ${ZEP_RUN_DIR}/Graphics/Title.laser
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/zep/Graphics)
-install(FILES ${ZEP_RUN_DIR}/Graphics/Backgrounds/NightSky.laser DESTINATION ${CMAKE_INSTALL_DATADIR}/zep/Graphics/Backgrounds)
-configure_file(${CMAKE_SOURCE_DIR}/assets/icon/zep.in ${CMAKE_BINARY_DIR}/launcher/zep @ONLY)
-install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/zep DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_SOURCE_DIR}/assets/icon/zep.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_BINARY_DIR}/art/Icon.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME zep.png)
+  DESTINATION ${ZEP_GAME_DATA}/Graphics)
+install(FILES ${ZEP_RUN_DIR}/Graphics/Backgrounds/NightSky.laser DESTINATION ${ZEP_GAME_DATA}/Graphics/Backgrounds)
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/assets/icon/zep DESTINATION games)
+install(FILES ${CMAKE_SOURCE_DIR}/assets/icon/zep.desktop DESTINATION share/applications)
+foreach(size 16 32 48 64 128 256)
+  install(FILES ${CMAKE_BINARY_DIR}/art/Icon${size}.png
+    DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME zep.png)
+endforeach()
+
+# The version comes from project(): the metadata and changelog take it here.
+# Man pages and changelogs are installed compressed, without a time stamp
+# in the header so that every build gives the same bytes.
+set(ZEP_DOC_OUT ${CMAKE_BINARY_DIR}/doc)
+configure_file(${CMAKE_SOURCE_DIR}/assets/icon/io.github.zep.metainfo.xml.in ${ZEP_DOC_OUT}/io.github.zep.metainfo.xml @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/assets/icon/changelog.in ${ZEP_DOC_OUT}/changelog @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/assets/icon/zep.6 ${ZEP_DOC_OUT}/zep.6 COPYONLY)
+install(FILES ${ZEP_DOC_OUT}/io.github.zep.metainfo.xml DESTINATION share/metainfo)
+find_program(GZIP gzip REQUIRED)
+foreach(name zep.6 changelog)
+  add_custom_command(OUTPUT ${ZEP_DOC_OUT}/${name}.gz
+    COMMAND ${GZIP} -9nkf ${ZEP_DOC_OUT}/${name}
+    DEPENDS ${ZEP_DOC_OUT}/${name})
+  list(APPEND ZEP_DOCS ${ZEP_DOC_OUT}/${name}.gz)
+endforeach()
+add_custom_target(zepdocs ALL DEPENDS ${ZEP_DOCS})
+install(FILES ${ZEP_DOC_OUT}/zep.6.gz DESTINATION share/man/man6)
+install(FILES ${ZEP_DOC_OUT}/changelog.gz ${CMAKE_SOURCE_DIR}/assets/icon/copyright DESTINATION share/doc/zep)
 
 # An installed copy started through its launcher from another folder finds
 # its bundles: it is still showing the menu two seconds later.
 add_test(NAME install.LauncherStartsFromAnyFolder
-  COMMAND sh -c "${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${CMAKE_BINARY_DIR}/install-check >/dev/null && cd / && timeout 2 ${CMAKE_BINARY_DIR}/install-check/bin/zep; test $? -eq 124")
+  COMMAND sh -c "${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${CMAKE_BINARY_DIR}/install-check >/dev/null && cd / && timeout 2 ${CMAKE_BINARY_DIR}/install-check/games/zep; test $? -eq 124")
 set_tests_properties(install.LauncherStartsFromAnyFolder PROPERTIES
   ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy" TIMEOUT 60)

@@ -7,12 +7,15 @@ find_package(ZLIB REQUIRED)
 function(zep_resource_test name source)
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE ${ARGN} zeptestmain)
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
 
 zep_resource_test(bundle_test tests/bundle/bundle_test.cpp laserio)
 zep_resource_test(inflate_test tests/png/inflate_test.cpp zepcore ZLIB::ZLIB)
 zep_resource_test(png_test tests/png/png_test.cpp zepcore PNG::PNG ZLIB::ZLIB)
+# they read the game's pictures and bundles that the build makes
+add_dependencies(inflate_test zep-pictures)
+add_dependencies(png_test zep-pictures)
 
 # The packer and the inspector run as commands, as artists run them.
 zep_resource_test(laserpack_test tests/bundle/laserpack_test.cpp laserio ZLIB::ZLIB)

@@ -1,30 +1,49 @@
+// Composition modes against their channel arithmetic; filling and clearing.
 #include <gtest/gtest.h>
-#include <vector>
-#include "Graphics/Bitmap.h"
+#include "GuardedBitmap.h"
 #include "Graphics/Pixels/Construction32.h"
-#include "Graphics/Pixels/Multiply8.h"
 
-TEST(Pixels, PackingAndClamping)
+// f applied to each channel of below and above, alpha included, with above's alpha.
+template <class F> static Pixel Channels(Pixel below, Pixel above, F f)
 {
-	EXPECT_EQ(RGB(-5, 300, 128), 0xFF00FF80u);
-	EXPECT_EQ(ExtractAlpha(0x80123456u), 0x80);
-	EXPECT_EQ(IsPixelTransparent(0x7FFFFFFFu), 1);
-	EXPECT_EQ(IsPixelTransparent(0x80000000u), 0);
-	EXPECT_EQ(PixelMul8(128, 255), 128);
-	EXPECT_EQ(PixelMul8(128, 128), 64);
-	EXPECT_EQ(PixelMul8(1, 254), 0);
+	Pixel out = 0;
+	for (int i = 0; i < 32; i += 8) out |= (Pixel)f(below >> i & 255, above >> i & 255, above >> 24) << i;
+	return out;
 }
 
-TEST(Bitmap, FillKeepsRowPaddingClearZeroesIt)
+TEST(Composition, EveryModeAgainstItsChannelArithmeticOnRandomPixels)
 {
-	std::vector<Pixel> memory(3 * 4, 0xDEADBEEFu);
-	Bitmap b;
-	InitializeBitmap(&b, 3, 3, 16, memory.data());
-	FillBitmap(&b, 0xFF00FF00u);
-	for (int y = 0; y < 3; y++) {
-		for (int x = 0; x < 3; x++) EXPECT_EQ(memory[y * 4 + x], 0xFF00FF00u);
-		EXPECT_EQ(memory[y * 4 + 3], 0xDEADBEEFu);
+	const struct { CompositionMode mode; Pixel (*model)(Pixel below, Pixel above); } modes[] = {
+		{SourceOverCompositionMode, [](Pixel b, Pixel a) { return Channels(b, a, [](int lo, int hi, int alpha) { return alpha * hi / 255 + (255 - alpha) * lo / 255; }); }},
+		{FastHalfTransparentCompositionMode, [](Pixel b, Pixel a) { return a >> 31 ? Channels(b, a, [](int lo, int hi, int) { return (lo + hi) / 2; }) : b; }},
+		{FastTransparencyCompositionMode, [](Pixel b, Pixel a) { return a >> 31 ? a : b; }},
+		{DummyCompositionMode, [](Pixel, Pixel a) { return a; }},
+	};
+	std::mt19937 rng(7);
+	for (auto &m : modes)
+		for (int n = 0; n < 100000; n++) {
+			Pixel below = (Pixel)rng(), above = (Pixel)rng();
+			ASSERT_EQ(m.mode(below, above), m.model(below, above)) << std::hex << below << " " << above;
+			ASSERT_EQ(IsPixelTransparent(above), above < 0x80000000u);
+		}
+	EXPECT_EQ(SourceOverCompositionMode(0xFF0000FFu, 0x80FF0000u), 0xBF80007Fu);  // alpha blends as a colour: 128 enters squared
+	EXPECT_EQ(RGB(-5, 300, 128), 0xFF00FF80u);
+}
+
+// Fill keeps the bytes after each row's pixels, clear zeroes them; a size
+// below 0 (16-bit truncation makes one) is empty.
+TEST(Bitmap, FillAndClearWholeBitmaps)
+{
+	const int sizes[][2] = {{5, 4}, {0, 4}, {5, 0}, {3, 2}, {-2, 4}, {5, -1}, {65538, 1}, {2, 65535}};
+	for (auto &s : sizes) {
+		GuardedBitmap got(5, 4, 0, 3), want(5, 4, 0, 3);
+		int w = (int16_t)s[0], h = (int16_t)s[1];
+		InitializeBitmap(&got.bitmap, s[0], s[1], got.stride * 4, &got.At(0, 0));
+		FillBitmap(&got.bitmap, 0xFF00FF00u);
+		for (int y = 0; y < h; y++) std::fill_n(&want.At(0, y), std::max(w, 0), 0xFF00FF00u);
+		ASSERT_EQ(Difference(got, want), "") << "filling " << s[0] << " x " << s[1];
+		ClearBitmap(&got.bitmap);
+		if (w >= 0 && h > 0) std::fill_n(&want.At(0, 0), (size_t)h * want.stride, 0);
+		ASSERT_EQ(Difference(got, want), "") << "clearing " << s[0] << " x " << s[1];
 	}
-	ClearBitmap(&b);
-	for (Pixel p : memory) EXPECT_EQ(p, 0u);
 }

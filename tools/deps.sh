@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev
   libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev zlib1g-dev libpng-dev
-  xvfb xdotool imagemagick x11-utils clang libclang-rt-14-dev)
+  xvfb xdotool imagemagick x11-utils clang libclang-rt-14-dev
+  dpkg-dev lintian desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,76 +1,23 @@
 // Test helpers for the PNG loader and its inflate decoder: a deflate bit
-// writer and canonical Huffman codes for hand-made streams, PNG framing with
-// real CRCs (zlib's crc32), and decoding through the engine into RGBA words.
+// writer for hand-made streams, PNG framing with real CRCs (zlib's crc32),
+// and decoding through the engine, checked three ways.
 #pragma once
 #include <zlib.h>
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 #include "Graphics/PNG.h"
 
 typedef std::vector<uint8_t> Bytes;
 
-// Deflate's bit order: fields least significant bit first, Huffman codes most
-// significant bit first.
-struct BitWriter
+inline void Append(Bytes &out, const void *data, size_t n)
 {
-	Bytes bytes;
-	uint32_t acc = 0;
-	int n = 0;
-	void Put(uint32_t value, int length)
-	{
-		for (int i = 0; i < length; i++) {
-			acc |= ((value >> i) & 1) << n;
-			if (++n == 8) Flush();
-		}
-	}
-	void PutCode(uint32_t code, int length)
-	{
-		for (int i = length - 1; i >= 0; i--) Put((code >> i) & 1, 1);
-	}
-	void Flush()
-	{
-		if (n == 0) return;
-		bytes.push_back((uint8_t)acc);
-		acc = 0;
-		n = 0;
-	}
-	void Align() { Flush(); }
-	Bytes Finish()
-	{
-		Flush();
-		return bytes;
-	}
-};
-
-// The RFC 1951 construction (bl_count, next_code), for writing test streams.
-inline std::vector<uint32_t> CanonicalCodes(const std::vector<int> &lengths)
-{
-	int count[16] = {};
-	for (int l : lengths) count[l]++;
-	count[0] = 0;
-	uint32_t next[16] = {}, code = 0;
-	for (int bits = 1; bits < 16; bits++) {
-		code = (code + count[bits - 1]) << 1;
-		next[bits] = code;
-	}
-	std::vector<uint32_t> codes(lengths.size());
-	for (size_t s = 0; s < lengths.size(); s++)
-		if (lengths[s]) codes[s] = next[lengths[s]]++;
-	return codes;
+	if (n == 0) return;
+	out.resize(out.size() + n);
+	memcpy(out.data() + out.size() - n, data, n);
 }
-
-// Fixed-code symbols of RFC 1951 3.2.6.
-inline void PutFixedLiteral(BitWriter &w, int sym)
-{
-	if (sym < 144) w.PutCode(0x30 + sym, 8);
-	else if (sym < 256) w.PutCode(0x190 + sym - 144, 9);
-	else if (sym < 280) w.PutCode(sym - 256, 7);
-	else w.PutCode(0xc0 + sym - 280, 8);
-}
-inline void PutFixedDistance(BitWriter &w, int sym) { w.PutCode(sym, 5); }
 
 inline void Put32BE(Bytes &out, uint32_t v)
 {
@@ -81,11 +28,9 @@ inline Bytes Chunk(const char *type, const Bytes &data)
 {
 	Bytes out;
 	Put32BE(out, (uint32_t)data.size());
-	out.insert(out.end(), type, type + 4);
-	out.insert(out.end(), data.begin(), data.end());
-	uint32_t crc = (uint32_t)crc32(0, (const Bytef *)type, 4);
-	crc = (uint32_t)crc32(crc, data.data(), (uInt)data.size());
-	Put32BE(out, crc);
+	Append(out, type, 4);
+	Append(out, data.data(), data.size());
+	Put32BE(out, (uint32_t)crc32(crc32(0, (const Bytef *)type, 4), data.data(), (uInt)data.size()));
 	return out;
 }
 
@@ -94,72 +39,97 @@ inline Bytes HeaderChunk(uint32_t width, uint32_t height, int depth, int colourt
 	Bytes ihdr;
 	Put32BE(ihdr, width);
 	Put32BE(ihdr, height);
-	ihdr.insert(ihdr.end(), {(uint8_t)depth, (uint8_t)colourtype, 0, 0, (uint8_t)interlace});
+	for (int b : {depth, colourtype, 0, 0, interlace}) ihdr.push_back((uint8_t)b);
 	return Chunk("IHDR", ihdr);
 }
 
 inline Bytes Concatenate(const std::vector<Bytes> &parts)
 {
 	Bytes out = {137, 80, 78, 71, 13, 10, 26, 10};
-	for (const Bytes &p : parts) out.insert(out.end(), p.begin(), p.end());
+	for (const Bytes &p : parts) Append(out, p.data(), p.size());
 	return out;
 }
 
-// Cuts a zlib stream into consecutive IDAT chunks of the given sizes (the
-// rest goes into one last chunk).
+// Cuts a zlib stream into IDAT chunks of the given sizes, the rest in one more.
 inline std::vector<Bytes> IDATChunks(const Bytes &zlib, const std::vector<size_t> &sizes)
 {
 	std::vector<Bytes> chunks;
 	size_t at = 0;
 	for (size_t s : sizes) {
 		size_t n = std::min(s, zlib.size() - at);
-		chunks.push_back(Chunk("IDAT", Bytes(zlib.begin() + at, zlib.begin() + at + n)));
+		chunks.push_back(Chunk("IDAT", Bytes(zlib.begin() + (long)at, zlib.begin() + (long)(at + n))));
 		at += n;
 	}
-	chunks.push_back(Chunk("IDAT", Bytes(zlib.begin() + at, zlib.end())));
+	chunks.push_back(Chunk("IDAT", Bytes(zlib.begin() + (long)at, zlib.end())));
 	return chunks;
 }
 
-// What the engine makes of a file: pixels as (a << 24 | r << 16 | g << 8 | b),
-// and whether every call of the pixel function came in order with the
-// destination the row pitch gives. Images of more than MaximumKeptPixels are
-// decoded without keeping their pixels.
+// Rows of an 8-bit greyscale image (filter byte 0, then width bytes) that
+// spell out data: how these tests see an inflate stream through the loader.
+inline Bytes RowsOf(const Bytes &data, int width)
+{
+	Bytes rows;
+	for (size_t at = 0; at < data.size(); at += (size_t)width) {
+		rows.push_back(0);
+		Append(rows, data.data() + at, (size_t)width);
+	}
+	return rows;
+}
+
+// Deflate's bit order: fields least significant bit first, Huffman codes most
+// significant bit first.
+struct BitWriter
+{
+	Bytes bytes;
+	int n = 0;
+	BitWriter &Put(uint32_t value, int length)
+	{
+		for (int i = 0; i < length; i++, n = (n + 1) & 7) {
+			if (n == 0) bytes.push_back(0);
+			bytes.back() = (uint8_t)(bytes.back() | ((value >> i) & 1) << n);
+		}
+		return *this;
+	}
+	BitWriter &Code(uint32_t code, int length)
+	{
+		for (int i = length - 1; i >= 0; i--) Put(code >> i, 1);
+		return *this;
+	}
+	BitWriter &Align() { return Put(0, (8 - n) & 7); }
+};
+
+// What the engine makes of a file: pixels as the engine's ARGB words through
+// a caller's pixel function that checks the order and the destination of
+// every call, and whether the loader's own ARGB and RGBA functions agree.
 struct Decoded
 {
-	bool header = false, ok = false, inorder = true;
+	bool header = false, ok = false, inorder = true, agree = true;
 	int width = 0, height = 0;
 	int64_t calls = 0;
 	std::vector<uint32_t> pixels;
 };
-constexpr int64_t MaximumKeptPixels = 1 << 24;
 
 namespace pngtest {
 inline Decoded *current;
-inline bool InOrder(Decoded *d, int x, int y)
-{
-	bool ok = d->calls == (int64_t)y * d->width + x && x < d->width && y < d->height;
-	d->calls++;
-	return ok;
-}
 inline void *Store(void *destination, uint8_t r, uint8_t g, uint8_t b, uint8_t a, int x, int y)
 {
 	Decoded *d = current;
-	if (!InOrder(d, x, y) || destination != d->pixels.data() + (size_t)y * d->width + x) d->inorder = false;
+	if (d->calls++ != (int64_t)y * d->width + x || destination != d->pixels.data() + (size_t)y * d->width + x)
+		d->inorder = false;
 	*(uint32_t *)destination = (uint32_t)a << 24 | (uint32_t)r << 16 | (uint32_t)g << 8 | b;
 	return (uint32_t *)destination + 1;
 }
-inline void *Discard(void *destination, uint8_t, uint8_t, uint8_t, uint8_t, int x, int y)
-{
-	if (!InOrder(current, x, y)) current->inorder = false;
-	return destination;
-}
 }  // namespace pngtest
 
-inline bool HeaderOnly(const Bytes &file)
+// Decodes with temporary storage of exactly the size asked for.
+inline bool DecodeInto(const Bytes &file, void *pixels, int pitch, PNGPixelFunction *f, PNGLoader *loader)
 {
-	PNGLoader loader;
-	InitializePNGLoader(&loader, file.data(), file.size());
-	return LoadPNGHeader(&loader);
+	InitializePNGLoader(loader, file.data(), file.size());
+	if (!LoadPNGHeader(loader)) return false;
+	void *storage = malloc(TemporaryBytesForPNGLoader(loader));
+	bool ok = LoadPNGImageDataWithTemporaryStorage(loader, pixels, pitch, f, storage);
+	free(storage);
+	return ok;
 }
 
 inline Decoded DecodeWithEngine(const Bytes &file)
@@ -169,41 +139,21 @@ inline Decoded DecodeWithEngine(const Bytes &file)
 	InitializePNGLoader(&loader, file.data(), file.size());
 	d.header = LoadPNGHeader(&loader);
 	if (!d.header) return d;
-	d.width = loader.width;
-	d.height = loader.height;
+	d.width = loader.width, d.height = loader.height;
+	if ((int64_t)d.width * d.height > 1 << 22) return d;  // damage that makes an image huge: not decoded here
+	d.pixels.assign((size_t)d.width * d.height, 0);
 	pngtest::current = &d;
-	if ((int64_t)d.width * d.height <= MaximumKeptPixels) {
-		d.pixels.assign((size_t)d.width * d.height, 0);
-		d.ok = LoadPNGImageData(&loader, d.pixels.data(), d.width * 4, pngtest::Store);
-	} else {
-		static uint32_t sink;
-		d.ok = LoadPNGImageData(&loader, &sink, 0, pngtest::Discard);
-	}
+	d.ok = DecodeInto(file, d.pixels.data(), d.width * 4, pngtest::Store, &loader);
 	pngtest::current = nullptr;
-	return d;
-}
-
-// An 8-bit greyscale image whose rows (filter byte 0, then width bytes) spell
-// out data: the way these tests see an inflate stream's output through the loader.
-inline Bytes RowsOf(const Bytes &data, int width)
-{
-	Bytes rows;
-	for (size_t at = 0; at < data.size(); at += (size_t)width) {
-		rows.push_back(0);
-		rows.insert(rows.end(), data.begin() + at, data.begin() + at + width);
+	std::vector<uint32_t> argb(d.pixels.size()), rgba(d.pixels.size());
+	d.agree = DecodeInto(file, argb.data(), d.width * 4, StorePNGPixelARGB, &loader) == d.ok &&
+		DecodeInto(file, rgba.data(), d.width * 4, StorePNGPixelRGBA, &loader) == d.ok;
+	for (size_t i = 0; d.ok && i < argb.size(); i++) {
+		const uint8_t *c = (const uint8_t *)&rgba[i];
+		uint32_t p = (uint32_t)c[3] << 24 | (uint32_t)c[0] << 16 | (uint32_t)c[1] << 8 | c[2];
+		d.agree = d.agree && argb[i] == d.pixels[i] && p == d.pixels[i];
 	}
-	return rows;
-}
-
-// A greyscale PNG of the given size around a raw deflate stream, behind a
-// zlib header but with no checksum, so that the stream ends where it ends.
-inline Bytes GreyPNGAroundDeflate(int width, int height, const Bytes &deflate)
-{
-	Bytes zlib = {0x78, 0x01};
-	zlib.insert(zlib.end(), deflate.begin(), deflate.end());
-	std::vector<Bytes> parts = {HeaderChunk((uint32_t)width, (uint32_t)height, 8, 0), Chunk("IDAT", zlib)};
-	parts.push_back(Chunk("IEND", {}));
-	return Concatenate(parts);
+	return d;
 }
 
 // The grey values of a decoded greyscale image.

@@ -37,4 +37,5 @@ Canvas StarSheet();
 // Band 0 .. 3 of the night sky: 512 x 240, transparent above the band.
 Canvas SkyBand(int band);
 Canvas TitlePicture();
-Canvas IconPicture(const std::vector<GridPicture> &hero);  // 32 x 32, for the desktop entry
+// The desktop icon, size x size for 16, 32, 48, 64, 128 and 256.
+Canvas IconPicture(const std::vector<GridPicture> &hero, int size);

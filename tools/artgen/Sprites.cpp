@@ -4,8 +4,6 @@
 // sequence, so every build draws the same pixels.
 #include "tools/artgen/Art.h"
 
-static const Pixel Clear = 0;
-
 // Thirteen colours for bullets and splats: around the hue circle plus white,
 // placed so that 1 matches the flame, 7 the ectoplasm and 10 the orb.
 const uint32_t PaletteColours[13] = {0xff5a5a, 0xffb13b, 0xfff07a, 0xb6ff5a, 0xffe6c0, 0x5affe6, 0x5ab4ff,
@@ -273,10 +271,67 @@ static Canvas Star(bool lit)
 Canvas StarSheet() { return Sheet({Star(false), Star(true)}, 2); }
 
 // The desktop icon: the hero, still and facing right, on a disc of night sky.
-Canvas IconPicture(const std::vector<GridPicture> &hero)
+static Canvas Icon32(const std::vector<GridPicture> &hero)
 {
 	Canvas icon = NewCanvas(32, 32);
 	GlowDisc(&icon, 16, 16, 15.5, Hex(0x3a2f6b), Hex(0x1d1f4f), Hex(0x0b0d2b));
 	Paste(&icon, Hero(hero, 4, false), 4, 2);
 	return icon;
+}
+
+// At 16 pixels the hero's grid does not fit: a smaller drawing of him, in
+// his colours.
+static const char SmallHero[] = R"(colour h 4a2e5e
+colour H 7a5294
+colour s ffd8a0
+colour z d9a067
+colour e 1a1030
+colour c c8383a
+colour d 8a2030
+colour t 3e6fb8
+colour T 6a9ae0
+colour p 2c2c54
+colour y 7a4a2a
+colour g f0e0c0
+picture small
+............
+....hhh.....
+...hHHhh....
+...hhsss....
+..hhhsse....
+...hzsss....
+....czzt....
+...cctTtgg..
+..ccdtTt....
+..ccd.pp....
+..cd..p.p...
+.....y..y...
+)";
+
+static Canvas Icon16()
+{
+	std::vector<GridPicture> grid;
+	std::string error;
+	Canvas icon = NewCanvas(16, 16);
+	GlowDisc(&icon, 8, 8, 7.8, Hex(0x3a2f6b), Hex(0x1d1f4f), Hex(0x0b0d2b));
+	if (ReadPixelGrids(SmallHero, 12, 12, &grid, &error)) {
+		Canvas hero = grid[0].canvas;
+		Outline(&hero, Hex(0x2a1020));
+		Paste(&icon, hero, 2, 2);
+	}
+	return icon;
+}
+
+// Pixel art grows by whole factors, each pixel a square block: never blurred.
+static Canvas Scaled(const Canvas &c, int factor)
+{
+	Canvas big = NewCanvas(c.width * factor, c.height * factor);
+	for (int y = 0; y < big.height; y++)
+		for (int x = 0; x < big.width; x++) Plot(&big, x, y, At(c, x / factor, y / factor));
+	return big;
+}
+
+Canvas IconPicture(const std::vector<GridPicture> &hero, int size)
+{
+	return size % 32 == 0 ? Scaled(Icon32(hero), size / 32) : Scaled(Icon16(), size / 16);
 }

@@ -46,7 +46,9 @@ int main(int argc, char **argv)
 		{"Orb.png", OrbSheet}, {"Flame.png", FlameSheet}, {"Warning.png", WarningSheet}, {"Star.png", StarSheet},
 		{"Title.png", TitlePicture},
 	};
-	if (!Save(HeroSheet(hero), dir + "OL.png") || !Save(IconPicture(hero), dir + "Icon.png")) return 1;
+	if (!Save(HeroSheet(hero), dir + "OL.png")) return 1;
+	for (int size : {16, 32, 48, 64, 128, 256})
+		if (!Save(IconPicture(hero, size), dir + "Icon" + std::to_string(size) + ".png")) return 1;
 	for (const Output &o : outputs)
 		if (!Save(o.make(), dir + o.file)) return 1;
 	for (int band = 0; band < 4; band++)

@@ -17,8 +17,8 @@
 
 static bool WriteSheet(const std::string &path, RLEBitmap **frames)
 {
-	int n = 0, w = 0, h = 0;
-	for (; frames[n]; n++) w += frames[n]->width + 2, h = std::max(h, (int)frames[n]->height);
+	int n = 0, h = 0;
+	for (; frames[n]; n++) h = std::max(h, (int)frames[n]->height);
 	int columns = std::min(n, 16), rows = (n + columns - 1) / columns;
 	int cellw = 0;
 	for (int i = 0; i < n; i++) cellw = std::max(cellw, (int)frames[i]->width);
