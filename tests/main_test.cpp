@@ -1,437 +1,260 @@
-// The program's top level on SDL's dummy drivers: the button tests, the
-// highlight's pulse, the play loop's way out, WaitForButtonUp, and the menu,
-// the credits and EntryPoint driven by a script thread that holds keys in
-// SDL's key snapshot and closes the window. What a screen showed is read
-// back from the window after the loop has returned. The tests that load the
-// game need the bundles in the folder the tests run in and skip without them.
+// The program's top level on one thread: the menu, the credits and
+// EntryPoint's play loop run against a script of button states, one per poll
+// of HandleInput, on a clock that moves only when they sleep. At every poll
+// the test notes what the window showed last (a menu with its highlighted
+// item, the credits, play, or nothing yet) and, in play, the music; a table
+// of scripts gives what must be seen. Needs the bundles in the folder the
+// tests run in; sound stands still (SDL's audio paused), so every sound
+// started stays on its channel and the music keeps its fade.
 #include <gtest/gtest.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <unistd.h>
-#include <atomic>
-#include <chrono>
 #include <cstring>
-#include <functional>
-#include <thread>
+#include <string>
 #include <vector>
 #include "Game/Font.h"
 #include "Game/Game.h"
 #include "Game/Main.h"
+#include "Graphics/Drawing.h"
 #include "Platform/GameResources.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
+#include "ScriptedPlatform.h"
 
 TEST(ButtonTests, EachTestsItsOwnBitOnly)
 {
-	bool (*tests[])(uint32_t) = {IsLeftPressed, IsRightPressed, IsUpPressed, IsDownPressed,
-		IsFire1Pressed, IsFire2Pressed, IsFire4Pressed};
+	bool (*tests[])(uint32_t) = {IsLeftPressed, IsRightPressed, IsUpPressed, IsDownPressed, IsFire1Pressed,
+		IsFire2Pressed, IsFire4Pressed};
 	uint32_t bits[] = {0x1, 0x2, 0x4, 0x8, 0x10, 0x20, 0x80};
 	for (int i = 0; i < 7; i++) {
-		SCOPED_TRACE(i);
-		EXPECT_TRUE(tests[i](bits[i]));
-		EXPECT_TRUE(tests[i](0xFFFFFFFFu));
-		EXPECT_FALSE(tests[i](~bits[i]));
-		EXPECT_FALSE(tests[i](0));
+		EXPECT_TRUE(tests[i](bits[i])) << i;
+		EXPECT_FALSE(tests[i](~bits[i])) << i;
 	}
 }
 
-TEST(Highlight, StartsAt200AndSwingsBetween145And255Truncated)
+constexpr uint32_t U = UpButton, D = DownButton, Z = Fire1Button, Esc = EscapeButton, Text = 0xE0FFE0,
+				   White = 0xFFFFFF;
+
+// One script and what it must show. screens has one letter per poll, the
+// last frame shown at that moment: '.' nothing yet, 'S', 'C' or 'Q' the menu
+// with "Start game", "Credits" or "Quit" highlighted, 'K' the credits, 'P'
+// play with the right lives row and score, 'G' the same under "Game Over".
+// music, for EntryPoint: '-' none, 'F' fading in, 'M' playing, 'p' paused.
+struct Script
 {
-	EXPECT_EQ(HighlightLevel(0), 200);
-	// sin(1/3) * 55 + 200 = 217.996 and sin(10/3) * 55 + 200 = 189.52: cut, not rounded
-	EXPECT_EQ(HighlightLevel(1), 217);
-	EXPECT_EQ(HighlightLevel(10), 189);
-	int lowest = 1000, highest = 0;
-	for (int t = 0; t < 2000; t++) {
-		lowest = std::min(lowest, HighlightLevel(t));
-		highest = std::max(highest, HighlightLevel(t));
-	}
-	EXPECT_GE(lowest, 145);
-	EXPECT_LE(lowest, 146);
-	EXPECT_GE(highest, 254);
-	EXPECT_LE(highest, 255);
-	// a period of 6 pi frames: nearly the same level 19 frames on
-	EXPECT_NEAR(HighlightLevel(19), HighlightLevel(0), 3);
-}
+	const char *name;
+	int loop;  // 0 RunMainMenu, 1 RunCredits, 2 EntryPoint
+	std::vector<uint32_t> states;
+	bool result;
+	const char *screens;
+	int moves, selects;  // "Sounds/enemybullet" at 0.25 and "Sounds/points" at 1.0 played
+	const char *music = "";
+	std::vector<std::pair<size_t, int>> lives = {};  // at poll, the player's lives set to
+	size_t newgame = 0;  // the first poll of a second game
+};
 
-TEST(LeavingPlay, EscapeAlwaysLeavesAndZOnlyAfterGameOverOnceSeenUp)
-{
-	bool canquit = false;
-	EXPECT_TRUE(ShouldLeavePlay(EscapeButton, false, &canquit));
-	EXPECT_TRUE(ShouldLeavePlay(EscapeButton | Fire1Button, true, &canquit));
-	// Z with lives left is only fire
-	for (int i = 0; i < 3; i++) EXPECT_FALSE(ShouldLeavePlay(Fire1Button, false, &canquit));
-	EXPECT_FALSE(ShouldLeavePlay(0, false, &canquit));
-	EXPECT_FALSE(canquit);
+void PrintTo(const Script &script, std::ostream *out) { *out << script.name; }
 
-	// Z held as the last life goes: play goes on until Z is up once and then held
-	for (int i = 0; i < 3; i++) EXPECT_FALSE(ShouldLeavePlay(Fire1Button | LeftButton, true, &canquit));
-	EXPECT_FALSE(canquit);
-	EXPECT_FALSE(ShouldLeavePlay(LeftButton, true, &canquit));
-	EXPECT_TRUE(canquit);
-	EXPECT_FALSE(ShouldLeavePlay(0, true, &canquit));
-	EXPECT_TRUE(canquit);
-	EXPECT_TRUE(ShouldLeavePlay(Fire1Button, true, &canquit));
-}
+static const Script scripts[] = {
+	{"KeyHeldAtOpenWaitsUndrawn", 0, {ReturnButton | D, SpaceButton, Fire3Button | Esc, 0, 0}, false, ".....S", 0, 0},
+	{"HeldUpMovesOnce", 0, {0, U, U, U, 0}, false, "..QQQQ", 1, 0},
+	{"WrapsBothWays", 0, {0, U, 0, D, 0, D, 0, D, 0, D}, false, "..QQSSCCQQS", 5, 0},
+	{"UpAndDownTogetherCancel", 0, {0, U | D, 0}, false, "..SS", 2, 0},
+	{"EscapeEndsTheRunSilently", 0, {0, 0, Esc}, false, "..S", 0, 0},
+	{"QuitPlaysPointsAndEndsTheRun", 0, {0, D, 0, D, 0, Z}, false, "..CCQQ", 2, 1},
+	{"StartGameOnlyOnceZIsUp", 0, {0, 0, Z, Z, Z, 0}, true, "..SSSS", 0, 1},
+	{"FireWithAMoveOpensCredits", 0, {0, D | Z, 0, 0}, false, "....K", 1, 1},
+	{"EscapeInCreditsBackOnCredits", 0, {0, D, 0, Z, Z, 0, 0, Esc, Esc, 0, 0}, false, "..CCCCCKKKCC", 1, 2},
+	{"ClosedWhileWaitingForKeysUp", 0, {Z}, false, "..", 0, 0},
+	{"CreditsLeaveOnceZIsUp", 1, {0, 0, Z, Z, 0}, true, "..KKK", 0, 1},
+	{"CreditsClosed", 1, {0, 0}, false, "..K", 0, 0},
+	// leaving play pauses the music, the same Escape does not end the menu,
+	// the next game restarts the music and the lists; a closed window ends
+	// play at once
+	{"EscapeLeavesPlayAndNextGameRestartsMusic", 2, {0, Z, 0, Z, Z, Esc, Esc, 0, 0, Z, 0, 0, 0}, false,
+		"....PPPPPSSSPP", 0, 2, "---FFFpppppFFF", {{3, 2}, {4, 1}, {11, 5}}, 11},
+	// Z fires while lives are left; Z held as the last life goes must be
+	// seen up once before a Z leaves
+	{"GameOverWithZHeld", 2, {0, Z, 0, Z, Z, Z, 0, 0, Z, Z, 0, Esc}, false, "....PGGGGGGG", 0, 1, "---FFFFFFppp",
+		{{4, 0}}},
+	{"GameOverWithZUp", 2, {0, Z, 0, 0, 0, Z, 0}, false, "....PGGG", 0, 1, "---FFFpp", {{4, 0}}},
+};
 
-TEST(LeavingPlay, ZUpAtGameOverArmsInTheNextFrame)
-{
-	bool canquit = false;
-	EXPECT_FALSE(ShouldLeavePlay(0, true, &canquit));
-	EXPECT_TRUE(canquit);
-	EXPECT_TRUE(ShouldLeavePlay(Fire1Button, true, &canquit));
-	// other fire buttons are not Z
-	canquit = true;
-	EXPECT_FALSE(ShouldLeavePlay(Fire2Button | Fire4Button | ReturnButton | SpaceButton, true, &canquit));
-}
-
-using Clock = std::chrono::steady_clock;
-
-static void PushQuit()
-{
-	SDL_Event event;
-	memset(&event, 0, sizeof event);
-	event.type = SDL_QUIT;
-	SDL_PushEvent(&event);
-}
-
-// SDL, the window and, when its bundles are here, the game: brought up once
-// for the whole program, as the real one does, and never taken down.
-class TopLevel : public testing::Test
+class TopLevel : public testing::TestWithParam<Script>
 {
 protected:
-	static inline Uint8 *keys = nullptr;
-	static inline bool loaded = false;
-	std::thread script;
+	std::string screens, music;
+	std::vector<size_t> members;  // objects out of the pool at each poll
+	const Script *script = nullptr;
 
 	static void SetUpTestSuite()
 	{
-		if (keys) return;
+		if (SDL_GetVideoSurface()) return;
 		ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO), 0) << SDL_GetError();
 		ASSERT_TRUE(_InitializeScreen());
-		int numkeys = 0;
-		keys = SDL_GetKeyState(&numkeys);
-		char problem[256];
-		InitializeGame();
-		loaded = CheckGameResources(game.resources, problem, sizeof problem);
 	}
 	void SetUp() override
 	{
-		alarm(30);  // a loop that never ends fails here instead of hanging
-		ASSERT_NE(keys, nullptr);
-		ReleaseAll();
-		SDL_Event event;
-		while (SDL_PollEvent(&event)) {}
-		// a volume no sound of the game is played at marks every channel unused
-		Mix_HaltChannel(-1);
-		Mix_Volume(-1, 1);
+		scripted = ScriptedPlatform();
+		scripted.ticks = 1000;
+		scripted.onpoll = [this] { Observe(); };
 		SDL_Surface *window = SDL_GetVideoSurface();
 		memset(window->pixels, 0xA5, (size_t)window->pitch * window->h);
 	}
 	void TearDown() override
 	{
-		if (script.joinable()) script.join();
-		ReleaseAll();
-		alarm(0);
+		scripted.onpoll = nullptr;
+		CleanupGame();
 	}
-	void RequireGame()
+	void Load()
 	{
-		if (!loaded) GTEST_SKIP() << "the bundles are not in " << get_current_dir_name();
+		InitializeGame();
+		char problem[256];
+		ASSERT_TRUE(CheckGameResources(game.resources, problem, sizeof problem)) << problem;
+	}
+	void Observe()
+	{
+		SDL_PauseAudio(1);
+		screens += Screen();
+		members.push_back(game.allocator.nummembers);
+		if (!Mix_PlayingMusic()) music += '-';
+		else music += Mix_PausedMusic() ? 'p' : Mix_FadingMusic() == MIX_FADING_IN ? 'F' : 'M';
+		for (auto [poll, lives] : script ? script->lives : std::vector<std::pair<size_t, int>>())
+			if (poll == scripted.polls) game.player.lives = lives;
 	}
 
-	static void ReleaseAll() { memset(keys, 0, SDLK_LAST); }
-	static void Hold(SDLKey key) { keys[key] = 1; }
-	static void Release(SDLKey key) { keys[key] = 0; }
-	static void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-	// Long enough for a 60 Hz loop to see the key down and then up.
-	static void Press(SDLKey key)
-	{
-		Hold(key);
-		Wait(150);
-		Release(key);
-		Wait(150);
-	}
-	void Run(std::function<void()> steps) { script = std::thread(steps); }
-
-	static bool WindowUntouched()
-	{
-		SDL_Surface *window = SDL_GetVideoSurface();
-		for (int i = 0; i < window->pitch * window->h; i++)
-			if (((uint8_t *)window->pixels)[i] != 0xA5) return false;
-		return true;
-	}
 	static Pixel WindowPixel(int x, int y)
 	{
 		SDL_Surface *window = SDL_GetVideoSurface();
 		return *(Pixel *)((uint8_t *)window->pixels + (ptrdiff_t)(2 * y) * window->pitch + 8 * x) & 0xFFFFFF;
 	}
-	// Every ink pixel of the text drawn at (x, y) in the last frame shown, as
-	// one colour; 0 when they differ or there is no ink.
-	static Pixel ColourOfText(const Font *font, int x, int y, const char *str)
+	// What the engine draws into a clear 320x240 canvas with draw(), in
+	// the window: the one colour of all its pixels there, 0 when they differ.
+	template <typename Draw>
+	static Pixel ColourOf(Draw draw)
 	{
 		std::vector<Pixel> canvas(320 * 240, 0);
 		Bitmap bitmap;
 		InitializeBitmap(&bitmap, 320, 240, 320 * 4, canvas.data());
-		DrawString(&bitmap, font, x, y, 0xFFFFFFFFu, str);
+		draw(&bitmap);
 		Pixel colour = 0;
 		for (int i = 0; i < 320 * 240; i++) {
-			if (!canvas[i]) continue;
 			Pixel p = WindowPixel(i % 320, i / 320);
+			if (!(canvas[i] & 0x80000000u)) continue;
 			if (colour && p != colour) return 0;
 			colour = p;
 		}
 		return colour;
 	}
-	static bool IsHighlight(Pixel p)
+	static Pixel Ink(const Font *font, int x, int y, const char *str)
 	{
-		int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-		return r == g && r >= 145 && b == 128;
+		return ColourOf([&](Bitmap *b) { DrawString(b, font, x, y, 0xFFFFFFFFu, str); });
 	}
-	static constexpr Pixel Text = 0xE0FFE0;
-	// Which of the three items the last menu frame highlighted, -1 when the
-	// frame is not the menu with exactly one highlighted item.
-	static int HighlightedItem()
+	static bool IsHighlight(Pixel p) { return p >> 16 == ((p >> 8) & 255) && p >> 16 >= 145 && (p & 255) == 128; }
+	// star[1] for each life beyond the current one, star[0] for the rest of
+	// at least two places; either frame matched pixel for pixel, the other not.
+	static bool ShowsLives(int lives)
+	{
+		auto shows = [](RLEBitmap *star, int x) {
+			std::vector<Pixel> box(12 * 12);
+			Bitmap bitmap;
+			InitializeBitmap(&bitmap, 12, 12, 12 * 4, box.data());
+			for (int i = 0; i < 144; i++) box[i] = WindowPixel(x + i % 12, 224 + i / 12);
+			DrawRLEBitmap(&bitmap, star, 0, 0);
+			for (int i = 0; i < 144; i++)
+				if ((box[i] & 0xFFFFFF) != WindowPixel(x + i % 12, 224 + i / 12)) return false;
+			return true;
+		};
+		for (int i = 1; i < std::max(3, lives); i++)
+			if (!shows(game.star[lives > i], 312 - 16 * i) || shows(game.star[lives <= i], 312 - 16 * i)) return false;
+		return true;
+	}
+	static char Screen()
 	{
 		const char *items[3] = {"Start game", "Credits", "Quit"};
-		int highlighted = -1;
+		int lit = -1, plain = 0;
 		for (int i = 0; i < 3; i++) {
-			Pixel c = ColourOfText(&OL12Font, 187, 140 + 16 * i, items[i]);
-			if (IsHighlight(c)) {
-				if (highlighted != -1) return -1;
-				highlighted = i;
-			} else if (c != Text) return -1;
+			Pixel c = Ink(&OL12Font, 187, 140 + 16 * i, items[i]);
+			if (IsHighlight(c)) lit = i;
+			plain += c == Text;
 		}
-		if (ColourOfText(&OL8Font, 190, 207, "Arrow keys to move,") != Text ||
-			ColourOfText(&OL8Font, 190, 216, "Z to fire (and select),") != Text ||
-			ColourOfText(&OL8Font, 190, 225, "Left shift to focus fire.") != Text ||
-			ColourOfText(&OL8Font, 230, 2, "zEP beta version") != Text)
-			return -1;
-		return highlighted;
+		if (lit >= 0 && plain == 2 && Ink(&OL8Font, 190, 207, "Arrow keys to move,") == Text &&
+			Ink(&OL8Font, 190, 216, "Z to fire (and select),") == Text &&
+			Ink(&OL8Font, 190, 225, "Left shift to focus fire.") == Text &&
+			Ink(&OL8Font, 230, 2, "zEP beta version") == Text)
+			return "SCQ"[lit];
+		if (Ink(&OL8Font, 180, 140, "Code & Graphics:") == Text && Ink(&OL16Font, 189, 152, "Quillon") == Text &&
+			Ink(&OL8Font, 180, 176, "Audio & Title Art:") == Text && Ink(&OL16Font, 189, 188, "Ambrel") == Text &&
+			IsHighlight(Ink(&OL12Font, 200, 216, "OK")))
+			return 'K';
+		char score[32];
+		snprintf(score, sizeof score, "Score: %05d", game.score);
+		if (game.star && ColourOf([&](Bitmap *b) { DrawStringToTheLeftOf(b, &OL8Font, 312, 4, ~0u, score); }) == White &&
+			ShowsLives(game.player.lives)) {
+			return ColourOf([](Bitmap *b) {
+				DrawStringCenteredInRectangle(b, &OL12Font, 0, 0, 320, 240, ~0u, "Game Over");
+			}) == White ? 'G' : 'P';
+		}
+		SDL_Surface *window = SDL_GetVideoSurface();
+		for (int i = 0; i < window->pitch * window->h; i++)
+			if (((uint8_t *)window->pixels)[i] != 0xA5) return '?';
+		return '.';
 	}
-	static bool ShowsCredits()
-	{
-		return ColourOfText(&OL8Font, 180, 140, "Code & Graphics:") == Text &&
-		       ColourOfText(&OL16Font, 189, 152, "Quillon") == Text &&
-		       ColourOfText(&OL8Font, 180, 176, "Audio & Title Art:") == Text &&
-		       ColourOfText(&OL16Font, 189, 188, "Ambrel") == Text &&
-		       IsHighlight(ColourOfText(&OL12Font, 200, 216, "OK"));
-	}
-	static bool ShowsPlay()
-	{
-		return ColourOfText(&OL8Font, 312 - WidthOfString(&OL8Font, "Score: 00000") + 1, 4, "Score: 00000") == 0xFFFFFF;
-	}
-	// Some channel played the sound at this volume since the test began.
-	static bool WasPlayed(const char *sound, int volume)
+	// Channels playing the sound at this mixer volume.
+	static int Playing(const char *sound, int volume)
 	{
 		Mix_Chunk *chunk = (Mix_Chunk *)PointerForKey(&game.audio.sounds, sound);
-		for (int channel = 1; channel < 16; channel++)
-			if (chunk && Mix_GetChunk(channel) == chunk && Mix_Volume(channel, -1) == volume) return true;
-		return false;
+		int n = 0;
+		for (int channel = 0; channel < 16; channel++)
+			n += chunk && Mix_Playing(channel) && Mix_GetChunk(channel) == chunk && Mix_Volume(channel, -1) == volume;
+		return n;
 	}
 };
 
-TEST_F(TopLevel, WaitForButtonUpReturnsAtOnceWhenNothingIsHeld)
+TEST_P(TopLevel, Runs)
 {
-	Clock::time_point start = Clock::now();
-	EXPECT_TRUE(WaitForButtonUp());
-	EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
-	EXPECT_TRUE(WindowUntouched());
+	script = &GetParam();
+	scripted.script = script->states;
+	if (script->loop < 2) {
+		ASSERT_NO_FATAL_FAILURE(Load());
+	}
+	bool result = script->loop == 0 ? RunMainMenu() : script->loop == 1 ? RunCredits() : (EntryPoint(), false);
+	EXPECT_EQ(result, script->result);
+	EXPECT_EQ(screens, script->screens);
+	if (script->loop == 2) {
+		EXPECT_EQ(music, script->music);
+	}
+	EXPECT_EQ(Playing("Sounds/enemybullet", 32), script->moves);
+	EXPECT_EQ(Playing("Sounds/points", 128), script->selects);
+	// a new game empties every list into the pool but for its main controller
+	if (script->newgame) {
+		EXPECT_GT(members[script->newgame - 1], 1u);
+		EXPECT_EQ(members[script->newgame], 1u);
+	}
 }
 
-TEST_F(TopLevel, WaitForButtonUpWaitsForEveryKeyReturnSpaceAndYIncluded)
-{
-	SDLKey held[] = {SDLK_RETURN, SDLK_SPACE, SDLK_y, SDLK_LSHIFT, SDLK_ESCAPE};
-	for (SDLKey key : held) Hold(key);
-	std::atomic<Clock::rep> lastrelease{0};
-	Run([&] {
-		for (SDLKey key : held) {
-			Wait(60);
-			lastrelease = Clock::now().time_since_epoch().count();
-			Release(key);
-		}
-	});
-	EXPECT_TRUE(WaitForButtonUp());
-	EXPECT_GE(Clock::now().time_since_epoch().count(), lastrelease.load());
-	script.join();
-	EXPECT_TRUE(WindowUntouched());
-}
+INSTANTIATE_TEST_SUITE_P(Script, TopLevel, testing::ValuesIn(scripts),
+	[](const testing::TestParamInfo<Script> &info) { return info.param.name; });
 
-TEST_F(TopLevel, WaitForButtonUpEndsOnAClosedWindowWhileAKeyIsHeld)
+// The pulse starts afresh at (200, 200, 128) in each call of either screen,
+// and each frame is paced on the loop's own 60 Hz schedule.
+TEST_F(TopLevel, FirstFrameHighlightAndPacing)
 {
-	Hold(SDLK_z);
-	PushQuit();
-	EXPECT_FALSE(WaitForButtonUp());
-}
-
-TEST_F(TopLevel, MenuOpensOnStartGameAndUpWrapsToQuitWithASound)
-{
-	RequireGame();
-	Run([] {
-		Wait(200);
-		Press(SDLK_UP);
-		PushQuit();
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_EQ(HighlightedItem(), 2);
-	EXPECT_TRUE(WasPlayed("Sounds/enemybullet", 32));
-	EXPECT_FALSE(WasPlayed("Sounds/points", 128));
-}
-
-TEST_F(TopLevel, MenuStartsOnStartGame)
-{
-	RequireGame();
-	Run([] {
-		Wait(200);
-		PushQuit();
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_EQ(HighlightedItem(), 0);
-	EXPECT_FALSE(WasPlayed("Sounds/enemybullet", 32));
-}
-
-TEST_F(TopLevel, MenuDownWrapsFromQuitToStartGame)
-{
-	RequireGame();
-	Run([] {
-		for (int i = 0; i < 3; i++) Press(SDLK_DOWN);
-		PushQuit();
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_EQ(HighlightedItem(), 0);
-}
-
-TEST_F(TopLevel, MenuMovesOnceForAHeldKey)
-{
-	RequireGame();
-	Run([] {
-		Wait(100);
-		Hold(SDLK_DOWN);
-		Wait(500);
-		PushQuit();
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_EQ(HighlightedItem(), 1);
-}
-
-TEST_F(TopLevel, MenuIsNotDrawnWhileAKeyHeldAtItsStartIsDown)
-{
-	RequireGame();
-	Hold(SDLK_DOWN);
-	Run([] {
-		Wait(300);
-		PushQuit();
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_TRUE(WindowUntouched());
-}
-
-TEST_F(TopLevel, MenuIgnoresAKeyHeldAtItsStartAfterItsRelease)
-{
-	RequireGame();
-	Hold(SDLK_DOWN);
-	Hold(SDLK_ESCAPE);
-	Run([] {
-		Wait(200);
-		ReleaseAll();
-		Wait(200);
-		PushQuit();
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_EQ(HighlightedItem(), 0);
-}
-
-TEST_F(TopLevel, MenuEscapeEndsTheRunSilently)
-{
-	RequireGame();
-	Run([] {
-		Wait(200);
-		Hold(SDLK_ESCAPE);
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_FALSE(WasPlayed("Sounds/points", 128));
-}
-
-TEST_F(TopLevel, MenuQuitPlaysPointsAndEndsTheRun)
-{
-	RequireGame();
-	Run([] {
-		Press(SDLK_DOWN);
-		Press(SDLK_DOWN);
-		Hold(SDLK_z);
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_TRUE(WasPlayed("Sounds/points", 128));
-}
-
-TEST_F(TopLevel, MenuStartGameReturnsOnlyOnceZIsReleased)
-{
-	RequireGame();
-	std::atomic<Clock::rep> release{0};
-	Run([&] {
-		Wait(200);
-		Hold(SDLK_z);
-		Wait(300);
-		release = Clock::now().time_since_epoch().count();
-		Release(SDLK_z);
-	});
-	EXPECT_TRUE(RunMainMenu());
-	EXPECT_GE(Clock::now().time_since_epoch().count(), release.load());
-	EXPECT_NE(release.load(), 0);
-	EXPECT_TRUE(WasPlayed("Sounds/points", 128));
-}
-
-TEST_F(TopLevel, CreditsOpenFromTheMenu)
-{
-	RequireGame();
-	Run([] {
-		Press(SDLK_DOWN);
-		Press(SDLK_z);
-		Wait(200);
-		PushQuit();
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_TRUE(ShowsCredits());
-}
-
-TEST_F(TopLevel, EscapeInTheCreditsReturnsToTheMenuStillOnCredits)
-{
-	RequireGame();
-	Run([] {
-		Press(SDLK_DOWN);
-		Press(SDLK_z);
-		Press(SDLK_ESCAPE);
-		Wait(200);
-		PushQuit();
-	});
-	EXPECT_FALSE(RunMainMenu());
-	EXPECT_EQ(HighlightedItem(), 1);
-}
-
-TEST_F(TopLevel, CreditsLeaveOnZAfterTheSoundAndTheRelease)
-{
-	RequireGame();
-	std::atomic<Clock::rep> release{0};
-	Run([&] {
-		Wait(200);
-		Hold(SDLK_z);
-		Wait(300);
-		release = Clock::now().time_since_epoch().count();
-		Release(SDLK_z);
-	});
-	EXPECT_TRUE(RunCredits());
-	EXPECT_GE(Clock::now().time_since_epoch().count(), release.load());
-	EXPECT_TRUE(ShowsCredits());
-	EXPECT_TRUE(WasPlayed("Sounds/points", 128));
-}
-
-TEST_F(TopLevel, CreditsEndOnAClosedWindow)
-{
-	RequireGame();
-	Run([] {
-		Wait(200);
-		PushQuit();
-	});
+	ASSERT_NO_FATAL_FAILURE(Load());
+	for (int call = 0; call < 2; call++) {
+		scripted.polls = 0;
+		scripted.script = {0, 0};
+		EXPECT_FALSE(RunMainMenu());
+		EXPECT_EQ(Ink(&OL12Font, 187, 140, "Start game"), 0xC8C880u);
+	}
+	scripted.polls = 0;
+	scripted.script = {0, 0, 0, 0, 0};
+	scripted.sleeps.clear();
 	EXPECT_FALSE(RunCredits());
-	EXPECT_TRUE(ShowsCredits());
-	EXPECT_FALSE(WasPlayed("Sounds/points", 128));
+	// the fourth frame: (int)(sin(1) * 55 + 200) = 246
+	EXPECT_EQ(Ink(&OL12Font, 200, 216, "OK"), 0xF6F680u);
+	EXPECT_EQ(scripted.sleeps, (std::vector<uint64_t>{16, 17, 17}));
+	scripted.polls = 0;
+	scripted.script = {0, 0};
+	EXPECT_FALSE(RunCredits());
+	EXPECT_EQ(Ink(&OL12Font, 200, 216, "OK"), 0xC8C880u);
 }
-

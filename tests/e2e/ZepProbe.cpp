@@ -1,22 +1,23 @@
 // zepprobe: the end-to-end tests' eyes and hand on a running zep in an X
-// server. It closes zep's window the way a window manager does, and it
-// checks a screenshot (a 640x480 PNG of the pixel-doubled window) against
-// what the engine itself draws: a text in a colour class, a sprite near a
-// place, the night sky for some view position. Run it in the game's folder:
-// it reads the bundles from there. Needs libpng, zepcore and, for the
-// window, tests/e2e/ProbeWindow.
-//
+// server. It closes zep's window as a window manager does, and checks a
+// screenshot (a 640x480 PNG of the pixel-doubled window) against what the
+// engine itself draws. Run it in the game's folder, where the bundles are.
 //   zepprobe close
 //   zepprobe text <shot.png> <8|12|16> <x> <y> <left|right> <text|white|highlight> <string>
 //   zepprobe sprite <shot.png> <entry> <x> <y> <radius>
 //   zepprobe sky <shot.png> <x0 from> <x0 to>
-//
 // Exit code 0 when the window was closed or the screenshot shows what was
-// asked, 1 when it does not (with one line on stdout saying why), 2 on bad use.
+// asked, 1 when it does not (one line on stdout says why), 2 on bad use.
+// Xlib's own "Font" is renamed on the way in: the engine has one.
+#define Font XFont
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef Font
 #include <png.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <vector>
 #include "Game/Font.h"
 #include "Game/Game.h"
@@ -25,58 +26,42 @@
 #include "Platform/GameResources.h"
 #include "Platform/ResourceBundle.h"
 #include "Platform/ResourceLoader.h"
-#include "tests/e2e/ProbeWindow.h"
 
-constexpr int Width = 320, Height = 240;
+constexpr int Width = 320, Height = 240, Size = Width * Height;
+static std::vector<Pixel> shot(Size);  // the screenshot at game resolution, opaque
 
-// The screenshot at game resolution. doubled is false when some 2x2 block of
-// the window is not one colour: then it is not a pixel-doubled frame at all.
-struct Shot
-{
-	std::vector<Pixel> pixels;  // Width x Height, opaque
-	bool doubled;
-};
-
-static bool LoadShot(Shot *self, const char *path)
+// False unless the file is a 640x480 picture whose every 2x2 block is one colour.
+static bool LoadShot(const char *path)
 {
 	png_image image;
 	memset(&image, 0, sizeof image);
 	image.version = PNG_IMAGE_VERSION;
 	if (!png_image_begin_read_from_file(&image, path)) return false;
 	image.format = PNG_FORMAT_RGB;
-	if (image.width != 2 * Width || image.height != 2 * Height) {
-		png_image_free(&image);
-		return false;
-	}
 	std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-	if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
+	bool sized = image.width == 2 * Width && image.height == 2 * Height;
+	if (!sized) png_image_free(&image);
+	if (!sized || !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
 	auto at = [&rgb](int x, int y) {
-		const uint8_t *p = &rgb[((size_t)y * 2 * Width + (size_t)x) * 3];
-		return 0xFF000000u | (uint32_t)p[0] << 16 | (uint32_t)p[1] << 8 | p[2];
+		const uint8_t *p = &rgb[((size_t)y * 2 * Width + x) * 3];
+		return 0xFF000000u | p[0] << 16 | p[1] << 8 | p[2];
 	};
-	self->pixels.resize(Width * Height);
-	self->doubled = true;
-	for (int y = 0; y < Height; y++)
-		for (int x = 0; x < Width; x++) {
-			Pixel p = at(2 * x, 2 * y);
-			if (at(2 * x + 1, 2 * y) != p || at(2 * x, 2 * y + 1) != p || at(2 * x + 1, 2 * y + 1) != p)
-				self->doubled = false;
-			self->pixels[(size_t)y * Width + x] = p;
-		}
+	for (int i = 0; i < Size; i++) {
+		int x = 2 * (i % Width), y = 2 * (i / Width);
+		shot[i] = at(x, y);
+		if (at(x + 1, y) != shot[i] || at(x, y + 1) != shot[i] || at(x + 1, y + 1) != shot[i]) return false;
+	}
 	return true;
 }
 
-// A transparent game-sized bitmap for the engine to draw the expectation into.
-struct Canvas
+// What draw() puts into a transparent game-sized canvas.
+static std::vector<Pixel> Drawn(const std::function<void(Bitmap *)> &draw)
 {
-	std::vector<Pixel> pixels;
+	std::vector<Pixel> pixels(Size, 0);
 	Bitmap bitmap;
-};
-
-static void InitializeCanvas(Canvas *self)
-{
-	self->pixels.assign(Width * Height, 0);
-	InitializeBitmap(&self->bitmap, Width, Height, Width * 4, self->pixels.data());
+	InitializeBitmap(&bitmap, Width, Height, Width * 4, pixels.data());
+	draw(&bitmap);
+	return pixels;
 }
 
 static bool IsInColourClass(Pixel p, const char *colourclass)
@@ -84,155 +69,143 @@ static bool IsInColourClass(Pixel p, const char *colourclass)
 	int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
 	if (!strcmp(colourclass, "text")) return r == 224 && g == 255 && b == 224;
 	if (!strcmp(colourclass, "white")) return r == 255 && g == 255 && b == 255;
-	// the menus' pulsing highlight
-	return r == g && r >= 145 && r <= 255 && b == 128;
+	return r == g && r >= 145 && b == 128;  // the menus' pulsing highlight
 }
 
-static int CheckText(const Shot *shot, int size, int x, int y, bool right, const char *colourclass, const char *str)
+// Every ink pixel of the text is on screen in one colour of the class.
+static int CheckText(int size, int x, int y, bool right, const char *colourclass, const char *str)
 {
 	const Font *font = size == 8 ? &OL8Font : size == 12 ? &OL12Font : &OL16Font;
-	Canvas canvas;
-	InitializeCanvas(&canvas);
-	if (right) DrawStringToTheLeftOf(&canvas.bitmap, font, x, y, 0xFFFFFFFFu, str);
-	else DrawString(&canvas.bitmap, font, x, y, 0xFFFFFFFFu, str);
-	int ink = 0, wrong = 0, firstx = -1, firsty = -1;
-	Pixel first = 0, firstwrong = 0;
-	bool uniform = true;
-	for (int i = 0; i < Width * Height; i++) {
-		if (!canvas.pixels[i]) continue;
-		Pixel p = shot->pixels[i];
-		if (ink++ == 0) first = p;
-		if (p != first) uniform = false;
-		if (!IsInColourClass(p, colourclass) && wrong++ == 0) firstwrong = p, firstx = i % Width, firsty = i / Width;
+	std::vector<Pixel> ink = Drawn([&](Bitmap *b) {
+		if (right) DrawStringToTheLeftOf(b, font, x, y, 0xFFFFFFFFu, str);
+		else DrawString(b, font, x, y, 0xFFFFFFFFu, str);
+	});
+	int count = 0, wrong = -1;
+	Pixel first = 0;
+	for (int i = 0; i < Size; i++) {
+		if (!ink[i]) continue;
+		if (count++ == 0) first = shot[i];
+		if ((!IsInColourClass(shot[i], colourclass) || shot[i] != first) && wrong < 0) wrong = i;
 	}
-	if (ink == 0) {
-		printf("\"%s\" at (%d, %d) draws nothing on screen\n", str, x, y);
+	if (count == 0 || wrong >= 0) {
+		printf("\"%s\" at (%d, %d) is not all one %s colour: %s (%06X at (%d, %d))\n", str, x, y, colourclass,
+			count ? "a pixel differs" : "no ink", wrong >= 0 ? shot[wrong] & 0xFFFFFF : 0, wrong % Width, wrong / Width);
 		return 1;
 	}
-	if (wrong) {
-		printf("\"%s\": %d of %d ink pixels are not %s, the first at (%d, %d) is %06X\n", str, wrong, ink, colourclass,
-			firstx, firsty, firstwrong & 0xFFFFFF);
-		return 1;
-	}
-	if (!uniform) {
-		printf("\"%s\" is %s but not in one colour\n", str, colourclass);
-		return 1;
-	}
-	printf("\"%s\" is %s (%06X, %d pixels)\n", str, colourclass, first & 0xFFFFFF, ink);
+	printf("\"%s\" is %s (%06X, %d pixels)\n", str, colourclass, first & 0xFFFFFF, count);
 	return 0;
 }
 
-static bool LoadBundles()
+// The best of draws 0 .. count-1 by the fraction of its pixels that the
+// screenshot shows unchanged; which one in *which.
+static double BestMatch(int count, int *which, const std::function<void(Bitmap *, int)> &draw)
 {
-	// kept in the game record, where the bundles stay reachable until exit
-	game.loader = AllocResourceLoader();
-	StartRequestingResourceBundles(game.loader);
-	for (const char *bundle : GameBundleNames) RequestResourceBundle(game.loader, bundle);
-	EndRequestingResourceBundles(game.loader);
-	game.resources = ResourceBundleList(game.loader);
-	return game.resources != nullptr;
-}
-
-// Fraction of the frame's opaque pixels that the screenshot shows unchanged.
-static double MatchOfFrame(const Shot *shot, RLEBitmap *frame, int x, int y)
-{
-	Canvas canvas;
-	InitializeCanvas(&canvas);
-	DrawRLEBitmap(&canvas.bitmap, frame, x, y);
-	int opaque = 0, same = 0;
-	for (int i = 0; i < Width * Height; i++)
-		if (canvas.pixels[i] & 0x80000000u) {
-			opaque++;
-			if ((canvas.pixels[i] | 0xFF000000u) == shot->pixels[i]) same++;
-		}
-	return opaque ? (double)same / opaque : 0.0;
+	double best = 0;
+	for (int k = 0; k < count; k++) {
+		std::vector<Pixel> drawn = Drawn([&](Bitmap *b) { draw(b, k); });
+		int opaque = 0, same = 0;
+		for (int i = 0; i < Size; i++)
+			if (drawn[i] & 0x80000000u) opaque++, same += (drawn[i] | 0xFF000000u) == shot[i];
+		if (opaque && (double)same / opaque > best) best = (double)same / opaque, *which = k;
+	}
+	return best;
 }
 
 // Some frame of the entry, its top-left within radius of (x, y), is on
-// screen with at most a tenth of it covered.
-static int CheckSprite(const Shot *shot, const char *entry, int x, int y, int radius)
+// screen with at most a tenth of it covered. Each frame is drawn once and
+// compared at every place: the game runs on meanwhile.
+static int CheckSprite(const char *entry, int x, int y, int radius)
 {
 	RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(game.resources, entry, nullptr);
-	if (!frames) {
-		printf("no \"%s\" in the bundles\n", entry);
-		return 2;
-	}
+	if (!frames) return printf("no \"%s\" in the bundles\n", entry), 2;
 	double best = 0;
 	int bestframe = 0, bestx = 0, besty = 0;
-	for (int f = 0; frames[f]; f++)
-		for (int dy = -radius; dy <= radius; dy++)
-			for (int dx = -radius; dx <= radius; dx++) {
-				double m = MatchOfFrame(shot, frames[f], x + dx, y + dy);
-				if (m > best) best = m, bestframe = f, bestx = x + dx, besty = y + dy;
-			}
-	printf("best match of \"%s\": frame %d at (%d, %d), %.0f%% of its pixels\n", entry, bestframe, bestx, besty,
-		best * 100);
+	for (int f = 0; frames[f]; f++) {
+		std::vector<Pixel> drawn = Drawn([&](Bitmap *b) { DrawRLEBitmap(b, frames[f], 0, 0); });
+		for (int k = 0; k < (2 * radius + 1) * (2 * radius + 1); k++) {
+			int sx = x + k % (2 * radius + 1) - radius, sy = y + k / (2 * radius + 1) - radius, opaque = 0, same = 0;
+			for (int py = 0; py < frames[f]->height && py < Height; py++)
+				for (int px = 0; px < frames[f]->width && px < Width; px++) {
+					Pixel p = drawn[py * Width + px];
+					bool inside = sx + px >= 0 && sx + px < Width && sy + py >= 0 && sy + py < Height;
+					if (p & 0x80000000u) opaque++, same += inside && (p | 0xFF000000u) == shot[(sy + py) * Width + sx + px];
+				}
+			if (opaque && (double)same / opaque > best) best = (double)same / opaque, bestframe = f, bestx = sx, besty = sy;
+		}
+	}
+	printf("best match of \"%s\": frame %d at (%d, %d), %.0f%% of its pixels\n", entry, bestframe, bestx, besty, best * 100);
 	return best >= 0.9 ? 0 : 1;
 }
 
 // The sky as the game draws it for some view position in the range matches
 // most of the screen; sprites and text cover the rest.
-static int CheckSky(const Shot *shot, int from, int to)
+static int CheckSky(int from, int to)
 {
 	ParallaxBackground sky;
 	InitializeParallaxBackground(&sky, "Graphics/Backgrounds/NightSky/NightSky1", "Graphics/Backgrounds/NightSky/NightSky2",
 		"Graphics/Backgrounds/NightSky/NightSky3", "Graphics/Backgrounds/NightSky/NightSky4", 0, 73, 118, 165, 131, 182,
 		223, 239);
-	if (!sky.layers[0]) {
-		printf("no sky in the bundles\n");
-		return 2;
-	}
-	Canvas canvas;
-	InitializeCanvas(&canvas);
-	double best = 0;
-	int bestx0 = from;
-	for (int x0 = from; x0 <= to; x0++) {
-		FillBitmap(&canvas.bitmap, 0xFF000000u);
-		DrawParallaxBackground(&sky, &canvas.bitmap, x0);
-		int same = 0;
-		for (int i = 0; i < Width * Height; i++) same += (canvas.pixels[i] | 0xFF000000u) == shot->pixels[i];
-		double m = (double)same / (Width * Height);
-		if (m > best) best = m, bestx0 = x0;
-	}
-	printf("the sky for x0 = %d matches %.1f%% of the screen\n", bestx0, best * 100);
+	if (!sky.layers[0]) return printf("no sky in the bundles\n"), 2;
+	int k = 0;
+	double best = BestMatch(to - from + 1, &k, [&](Bitmap *b, int k) {
+		FillBitmap(b, 0xFF000000u);
+		DrawParallaxBackground(&sky, b, from + k);
+	});
+	printf("the sky for x0 = %d matches %.1f%% of the screen\n", from + k, best * 100);
 	return best >= 0.8 ? 0 : 1;
 }
 
-static int Usage()
+// Asks every top-level window of class "zep" to close, as a window manager
+// does, with the WM_DELETE_WINDOW message that SDL turns into a quit event:
+// 0 when one was asked, 1 when there is none, 2 without a display.
+static int CloseGameWindow()
 {
-	fprintf(stderr, "usage: zepprobe close | text <shot> <8|12|16> <x> <y> <left|right> <text|white|highlight> <string>"
-	                " | sprite <shot> <entry> <x> <y> <radius> | sky <shot> <x0 from> <x0 to>\n");
-	return 2;
+	Display *display = XOpenDisplay(nullptr);
+	if (!display) return printf("cannot open the display\n"), 2;
+	Window root, parent, *children = nullptr;
+	unsigned int count = 0, closed = 0;
+	XEvent event;
+	memset(&event, 0, sizeof event);
+	event.xclient.type = ClientMessage;
+	event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+	event.xclient.format = 32;
+	event.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
+	event.xclient.data.l[1] = CurrentTime;
+	if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+		for (unsigned int i = 0; i < count; i++) {
+			XClassHint hint;
+			if (!XGetClassHint(display, children[i], &hint)) continue;
+			if (hint.res_class && !strcmp(hint.res_class, "zep")) {
+				event.xclient.window = children[i];
+				XSendEvent(display, children[i], False, NoEventMask, &event);
+				closed++;
+			}
+			XFree(hint.res_name);
+			XFree(hint.res_class);
+		}
+		XFree(children);
+	}
+	XCloseDisplay(display);
+	printf(closed ? "closed the window\n" : "no zep window\n");
+	return closed ? 0 : 1;
 }
 
 int main(int argc, char **argv)
 {
-	if (argc == 2 && !strcmp(argv[1], "close")) return CloseGameWindow();
-	if (argc < 3) return Usage();
-	const char *command = argv[1];
-	bool text = !strcmp(command, "text") && argc == 9, sprite = !strcmp(command, "sprite") && argc == 7,
-	     sky = !strcmp(command, "sky") && argc == 5;
-	if (!text && !sprite && !sky) return Usage();
-	Shot shot;
-	if (!LoadShot(&shot, argv[2])) {
-		printf("%s is not a readable %dx%d PNG\n", argv[2], 2 * Width, 2 * Height);
-		return 1;
-	}
-	if (!shot.doubled) {
-		printf("%s is not a pixel-doubled frame\n", argv[2]);
-		return 1;
-	}
-	if (text) {
-		int size = atoi(argv[3]);
-		if ((size != 8 && size != 12 && size != 16) || (strcmp(argv[6], "left") && strcmp(argv[6], "right")) ||
-			(strcmp(argv[7], "text") && strcmp(argv[7], "white") && strcmp(argv[7], "highlight")))
-			return Usage();
-		return CheckText(&shot, size, atoi(argv[4]), atoi(argv[5]), !strcmp(argv[6], "right"), argv[7], argv[8]);
-	}
-	if (!LoadBundles()) {
-		printf("no bundles in this folder\n");
-		return 2;
-	}
-	if (sprite) return CheckSprite(&shot, argv[3], atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
-	return CheckSky(&shot, atoi(argv[3]), atoi(argv[4]));
+	const char *command = argc > 1 ? argv[1] : "";
+	if (argc == 2 && !strcmp(command, "close")) return CloseGameWindow();
+	int size = argc > 3 ? atoi(argv[3]) : 0;
+	bool text = !strcmp(command, "text") && argc == 9 && (size == 8 || size == 12 || size == 16);
+	if (!text && !(!strcmp(command, "sprite") && argc == 7) && !(!strcmp(command, "sky") && argc == 5))
+		return fprintf(stderr, "bad use; see the head of tests/e2e/ZepProbe.cpp\n"), 2;
+	if (!LoadShot(argv[2])) return printf("%s is not a pixel-doubled %dx%d PNG\n", argv[2], 2 * Width, 2 * Height), 1;
+	if (text) return CheckText(size, atoi(argv[4]), atoi(argv[5]), !strcmp(argv[6], "right"), argv[7], argv[8]);
+	// kept in the game record, where the bundles stay reachable until exit
+	game.loader = AllocResourceLoader();
+	StartRequestingResourceBundles(game.loader);
+	for (const char *bundle : GameBundleNames) RequestResourceBundle(game.loader, bundle);
+	EndRequestingResourceBundles(game.loader);
+	if (!(game.resources = ResourceBundleList(game.loader))) return printf("no bundles in this folder\n"), 2;
+	return !strcmp(command, "sky") ? CheckSky(atoi(argv[3]), atoi(argv[4]))
+	                               : CheckSprite(argv[3], atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
 }
