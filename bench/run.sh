@@ -42,6 +42,10 @@ def row(name, ours, peer):
 print(f"{'hot path (ours vs peer)':52s} {'ours':>13s} {'peer':>13s}")
 row("RLE sprites vs SDL RLE colour-key blit", "BM_DrawRLEBitmap/0", "BM_SDLBlitSurface/0")
 row("  clipped at the edges", "BM_DrawRLEBitmap/1", "BM_SDLBlitSurface/1")
+row("RLE blink composite vs SDL RLE colour-key blit", "BM_CompositeRLEBitmap/0", "BM_SDLBlitSurface/0")
+row("  clipped at the edges", "BM_CompositeRLEBitmap/1", "BM_SDLBlitSurface/1")
+row("doubling vs a plain AVX2 doubling loop", "BM_CopyDoubledPixels", "BM_DoubleAVX2")
+row("doubling vs a plain SSE2 doubling loop", "BM_CopyDoubledPixels", "BM_DoubleSSE2")
 row("doubling vs memcpy of 1,228,800 bytes", "BM_CopyDoubledPixels", "BM_Memcpy1228800")
 row("doubling vs SDL_SoftStretch", "BM_CopyDoubledPixels", "BM_SDLSoftStretch")
 for n, what in ((0, "the game's pictures"), (1, "40 real-world files")):
