@@ -32,7 +32,8 @@ CloseWindow
 ExpectExit 0
 echo "zep said: $(cat "$FOLDER.err")"
 grep -qF 'plays without some of its sounds: the bundle file "Sounds.laser" is missing' "$FOLDER.err" || Fail "not said"
-[ "$(wc -l <"$FOLDER.err")" = 1 ] || Fail "said more than once"
+# (the sanitizer build adds its own report to stderr: count zep's lines only)
+[ "$(grep -c '^zEP' "$FOLDER.err")" = 1 ] || Fail "said more than once"
 
 # the first span of the first picture of the first sprite entry made 65535 pixels wide
 sprites=$FOLDER/Graphics/Sprites.laser
