@@ -7,15 +7,16 @@
 #include <random>
 #include "Game/Utils.h"
 
+// The edges the random operands below rarely reach.
 TEST(FixedPoint, EdgesAndRoundings)
 {
 	const struct { int32_t got, want; } rows[] = {
 		{FixedToInt(-1), -1}, {FixedToInt(0xFFF), 0}, {FixedToInt(0x1000), 1}, {FixedToInt(-0x1001), -2},
-		{imul(1, 1), 0}, {imul(-1, 1), -1}, {imul(-1, 0x800), -1}, {imul(0x18000, 0x2000), 0x30000},
-		{idiv(-1, 0x2000), 0}, {idiv(-3, 0x2000), -1}, {idiv(0x3000, 0x2000), 0x1800}, {idiv(1 << 24, 1 << 20), 1 << 16},
-		{isq(-0x3000), 0x9000}, {isq(1000 << 12), (int32_t)(uint32_t)((uint64_t)1000000 << 12)},
-		{isqrt(0), 0}, {isqrt(0x1000), 0x1000}, {isqrt(0x4000), 0x2000}, {isqrt(2), 90},
-		{idistance(0x400000, 0), 0x400000}, {idistance(-0x400000, 0x300000), 0x500000}, {idistance(63, 63), 0},
+		{imul(-1, 0x800), -1}, {idiv(-1, 0x2000), 0}, {isq(-0x3000), 0x9000},
+		{isq(1000 << 12), (int32_t)(uint32_t)((uint64_t)1000000 << 12)}, {isqrt(0), 0}, {isqrt(0x1000), 0x1000},
+		{isqrt(0x4000), 0x2000}, {isqrt(2), 90}, {idistance(-0x400000, 0x300000), 0x500000},
+		{isin(INT_MIN), 0}, {isin(INT_MAX), -6}, {icos(INT_MAX), isin(4095 + 1024)}, {icos(INT_MIN), 4096},
+		{icos(INT_MAX - 1024), isin(3071 + 1024)},
 	};
 	for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) EXPECT_EQ(rows[i].got, rows[i].want) << "row " << i;
 }
@@ -38,9 +39,6 @@ TEST(FixedPoint, RandomOperandsMatchWideArithmetic)
 
 TEST(Sine, EveryAngleIsTheRoundedTableEntry)
 {
-	const int rows[][2] = {{1, 6}, {2, 13}, {256, 1567}, {512, 2896}, {768, 3784}, {1023, 4096}, {1025, 4096},
-		{2048, 0}, {3072, -4096}, {-1, -6}, {INT_MIN, 0}, {INT_MAX, -6}};
-	for (auto &row : rows) EXPECT_EQ(isin(row[0]), row[1]) << row[0];
 	for (int a = -8192; a < 8192; a++) {
 		int q = (a >> 10) & 3, i = a & 1023;
 		int entry = (int)std::lround(4096 * std::sin((q & 1 ? 1024 - i : i) * M_PI / 2048));
@@ -49,29 +47,17 @@ TEST(Sine, EveryAngleIsTheRoundedTableEntry)
 	}
 }
 
-// Every int is an angle: the quarter turn must not overflow near INT_MAX.
-TEST(Sine, CosineOfTheLargestAngles)
-{
-	for (int a : {INT_MAX, INT_MAX - 1023, INT_MAX - 1024, INT_MIN})
-		EXPECT_EQ(icos(a), isin((int)((unsigned)a & 4095u) + 1024)) << a;
-	EXPECT_EQ(icos(0), 4096);
-	EXPECT_EQ(icos(2048), -4096);
-}
-
 TEST(Bits, CountsAndLowestBitMatchTheBuiltins)
 {
-	EXPECT_EQ(LowestBitSet32(0), -1);
-	EXPECT_EQ(LowestBitSet16(0), -1);
-	EXPECT_EQ(LowestBitSet8(0), -1);
 	std::mt19937 rng(1);
 	for (int i = 0; i < 100000; i++) {
-		uint32_t v = rng() >> (rng() % 32) << (rng() % 32);
+		uint32_t v = i ? rng() >> (rng() % 32) << (rng() % 32) : 0;
 		ASSERT_EQ(CountBits32(v), __builtin_popcount(v)) << v;
 		ASSERT_EQ(CountBits16((uint16_t)v), __builtin_popcount(v & 0xFFFF)) << v;
 		ASSERT_EQ(CountBits8((uint8_t)v), __builtin_popcount(v & 0xFF)) << v;
-		if (v) { ASSERT_EQ(LowestBitSet32(v), __builtin_ctz(v)) << v; }
-		if (v & 0xFFFF) { ASSERT_EQ(LowestBitSet16((uint16_t)v), __builtin_ctz(v)) << v; }
-		if (v & 0xFF) { ASSERT_EQ(LowestBitSet8((uint8_t)v), __builtin_ctz(v)) << v; }
+		ASSERT_EQ(LowestBitSet32(v), v ? __builtin_ctz(v) : -1) << v;
+		ASSERT_EQ(LowestBitSet16((uint16_t)v), v & 0xFFFF ? __builtin_ctz(v) : -1) << v;
+		ASSERT_EQ(LowestBitSet8((uint8_t)v), v & 0xFF ? __builtin_ctz(v) : -1) << v;
 	}
 }
 
