@@ -20,15 +20,14 @@ struct Played
 {
 	std::string name;
 	float volume;
-	int channel;
 };
 static std::vector<Played> played;
 bool InitializeAudioMixer(AudioMixer *, int, int) { return true; }
 void CleanupAudioMixer(AudioMixer *) {}
 bool LoadSound(AudioMixer *, const char *) { return true; }
 void FlushLoadedSounds(AudioMixer *) {}
-void PlaySoundInStereo(AudioMixer *, const char *name, float l, float) { played.push_back({name, l, -1}); }
-void PlaySoundInStereoOnChannel(AudioMixer *, const char *name, float l, float, int c) { played.push_back({name, l, c}); }
+void PlaySoundInStereo(AudioMixer *, const char *name, float l, float) { played.push_back({name, l}); }
+void PlaySoundInStereoOnChannel(AudioMixer *, const char *name, float l, float, int) { played.push_back({name, l}); }
 bool LoadMusic(AudioMixer *, const char *) { return true; }
 void PlayMusic(AudioMixer *) {}
 void PauseMusic(AudioMixer *) {}
@@ -102,8 +101,7 @@ TEST_F(Gameplay, EveryScriptStateMakesItsWavesAndWaitsForThem)
 		for (int i = 0; i < m->numwait; i++) {
 			const Wave &w = Script[state][i];
 			Object *o = m->waitobjects[i];
-			EXPECT_EQ(o->runfunc, w.run) << "state " << state << " wave " << i;
-			EXPECT_EQ(m->waitdogtags[i], o->dogtag);
+			EXPECT_TRUE(o->runfunc == w.run && m->waitdogtags[i] == o->dogtag) << "state " << state << " wave " << i;
 			if (w.run == O) {
 				EXPECT_EQ(((OrbController *)o)->numleft, w.count) << "state " << state;
 				continue;
@@ -125,66 +123,6 @@ TEST(ControllersDeathTest, NoMoreThanEightWaits)
 	MainController m = {};
 	m.numwait = 8;
 	EXPECT_DEATH(WaitForObject(&m, &m.obj), "self->numwait<sizeof\\(self->waitobjects\\)/sizeof\\(self->waitobjects\\[0\\]\\).*Game/Controllers");
-}
-
-TEST_F(Gameplay, WavesReleaseOnTimeAtTheirEdgeAndEndOnAClearField)
-{
-	for (int kind = 0; kind < 5; kind++) {
-		game.x0 = 1000 + kind;
-		bool left = kind % 2;
-		Object *wave = kind == 4 ? NewOrbController(3, 7) : kind < 2 ? NewFlameController(3, left) : NewEctoplasmController(3, left);
-		uint32_t tag = wave->dogtag;
-		int interval = kind == 4 ? 7 : 60, released = 0;
-		for (int t = 0; t < 3 * interval + 5; t++, game.timer++) {
-			Draws draws;
-			RunObjectList(&game.controllers);
-			bool due = t > interval && t % interval == 1 && released < 3;
-			ASSERT_EQ(Count(&game.enemies), (size_t)(released += due)) << "kind " << kind << " frame " << t;
-			if (!due) continue;
-			Object *e = Last(&game.enemies);
-			draws.Replay();
-			if (kind == 4) {
-				int size = RandomInteger() & 1, x = draws.Range(10, 309);
-				EXPECT_TRUE(((Orb *)e)->size == size && e->x == Px(x + game.x0) && e->y == 1015808) << t;
-				continue;
-			}
-			EXPECT_EQ(e->y, Px(draws.Range(10, 229)));
-			EXPECT_EQ(e->x, Px(game.x0 + (left ? -96 : 416)));
-			EXPECT_EQ(e->runfunc, kind < 2 ? RunFlame : RunEctoplasm);
-		}
-		EXPECT_FALSE(IsObjectDead(wave, tag));  // the field is not clear
-		CleanupObjectList(&game.enemies);
-		RunObjectList(&game.controllers);
-		EXPECT_TRUE(IsObjectDead(wave, tag));
-	}
-}
-
-TEST_F(Gameplay, EnemyKindsCarryTheirConstants)
-{
-	const struct { Object *obj; const char *sheet; int colour, score, power; int32_t radius, vx, vy; ObjectRunFunction run; ObjectDrawFunction draw; } kinds[] = {
-		{NewEctoplasm(Px(50), Px(60), -1), "Graphics/Sprites/Ectoplasm", 7, 20, 25, 49152, 0, 0, RunEctoplasm, DrawIndicatorEnemy},
-		{NewOrb(Px(50), Px(60), 0), "Graphics/Sprites/Orb", 10, 1, 5, 16384, 0, -2048, RunOrb, DrawEnemy},
-		{NewOrb(Px(50), Px(60), 1), "Graphics/Sprites/Orb", 10, 1, 5, 24576, 0, -2048, RunOrb, DrawEnemy},
-		{NewFlame(Px(50), Px(60), 1), "Graphics/Sprites/Flame", 1, 10, 25, 49152, 4096, 0, RunFlame, DrawIndicatorEnemy},
-		{NewFlame(Px(50), Px(60), -1), "Graphics/Sprites/Flame", 1, 10, 25, 49152, -4096, 0, RunFlame, DrawIndicatorEnemy},
-	};
-	for (auto &k : kinds) {
-		Enemy *e = (Enemy *)k.obj;
-		EXPECT_EQ(e->sprite.frames, Sheet(k.sheet)) << k.sheet;
-		const int got[] = {e->colour, e->score, k.obj->power, k.obj->hitradius, k.obj->vx, k.obj->vy};
-		EXPECT_EQ(std::vector<int>(got, got + 6), std::vector<int>({k.colour, k.score, k.power, k.radius, k.vx, k.vy})) << k.sheet;
-		EXPECT_TRUE(k.obj->runfunc == k.run && k.obj->drawfunc == k.draw) << k.sheet;
-	}
-	EXPECT_EQ(((Flame *)kinds[4].obj)->a, 2048);
-	// hits: hit points, a white flash of ten frames, and at the end splat, score and sound
-	Object *plasma = kinds[0].obj;
-	game.score = 0;
-	EXPECT_TRUE(HitEnemy(plasma, nullptr, 5));
-	EXPECT_TRUE(plasma->power == 20 && ((Enemy *)plasma)->hitend == game.timer + 10);
-	EXPECT_FALSE(HitEnemy(plasma, nullptr, 20));
-	EXPECT_EQ(game.score, 20);
-	EXPECT_EQ(Sounds("Sounds/enemyexplode", 1.0f), 1);
-	EXPECT_EQ(((Animation *)Last(&game.newdecorations))->firstframe, 7 * 8);
 }
 
 // A ring of n bullets from a random angle, as the ectoplasm and the orb fire.
@@ -220,9 +158,6 @@ TEST_F(Gameplay, EctoplasmChargesFiresItsRingAndRetreats)
 	EXPECT_EQ(Sounds("Sounds/enemybullet", 1.0f), 1);
 	EXPECT_EQ(e->tx, game.player.x + Px(draws.Range(150, 300)));  // on its own side of the player
 	EXPECT_EQ(e->ty, Px(draws.Range(10, 229)));
-	Ectoplasm *on = (Ectoplasm *)NewEctoplasm(game.player.x, game.player.y, 1);
-	RunEctoplasm(&on->enemy.sprite.obj);  // on the player itself: no direction and no force
-	EXPECT_EQ(on->enemy.sprite.obj.vx, 0);
 }
 
 TEST_F(Gameplay, OrbsSwaySpinAndBurstIntoRings)
@@ -250,69 +185,55 @@ TEST_F(Gameplay, OrbsSwaySpinAndBurstIntoRings)
 	}
 }
 
-// Seeds whose first draw does (or does not) choose the turn again, and whose
-// next two draws choose nothing.
+// A seed whose first draw does (or does not) choose the turn again.
 uint32_t SeedChoosing(bool choose)
 {
-	for (uint32_t seed = 0;; seed++) {
-		SeedRandom(seed);
-		bool first = (RandomInteger() & 127) == 0, next = (RandomInteger() & 127) && (RandomInteger() & 127);
-		if (first == choose && next) return seed;
-	}
+	uint32_t seed = 0;
+	while (SeedRandom(seed), ((RandomInteger() & 127) == 0) != choose) seed++;
+	return seed;
 }
 
 // From a height and a heading: whether the first draw chooses the turn again,
-// the turn, the new heading, and how many draws the step takes (0: unchecked).
-TEST_F(Gameplay, FlamesTurnBounceAndCountTheirDraws)
+// then the turn and the new heading.
+TEST_F(Gameplay, FlamesTurnAndBounce)
 {
-	const struct { int y, a; bool choose; int da, turned, draws; } rows[] = {
-		{100, 1000, 1, -1, 990, 3}, {100, 2500, 1, -1, 2490, 2}, {100, 3500, 1, 1, 3510, 2},
-		{100, 4096 + 3500, 1, 1, 4096 + 3510, 2}, {200, 3000, 1, -1, 2990, 3}, {200, 1500, 1, 1, 1510, 2},
-		{200, 1000, 1, -1, 990, 2}, {200, 2048, 1, 1, 2058, 2}, {100, 700, 0, -1, 690, 0},
-		{250, 500, 0, -1, -510, 0}, {-1, 3000, 0, -1, -3010, 0}, {-1, 1000, 0, -1, 990, 0}};
+	const struct { int y, a; bool choose; int da, turned; } rows[] = {
+		{100, 1000, 1, -1, 990}, {100, 2500, 1, -1, 2490}, {100, 3500, 1, 1, 3510}, {100, 4096 + 3500, 1, 1, 4096 + 3510},
+		{200, 3000, 1, -1, 2990}, {200, 1500, 1, 1, 1510}, {200, 1000, 1, -1, 990}, {200, 2048, 1, 1, 2058},
+		{100, 700, 0, -1, 690}, {250, 500, 0, -1, -510}, {-1, 3000, 0, -1, -3010}, {-1, 1000, 0, -1, 990}};
 	for (auto &row : rows) {
 		Flame *f = (Flame *)NewFlame(Px(100), Px(row.y), 1);
 		f->a = row.a, f->da = row.choose ? 0 : -1;
 		SeedRandom(SeedChoosing(row.choose));
-		Draws draws;
 		RunFlame(&f->enemy.sprite.obj);
-		EXPECT_EQ(f->da, row.da) << row.y << " " << row.a;
-		EXPECT_EQ(f->a, row.turned) << row.y << " " << row.a;
+		EXPECT_TRUE(f->da == row.da && f->a == row.turned) << row.y << " " << row.a;
 		EXPECT_EQ(f->enemy.sprite.obj.vx, imul(4096, icos(row.turned))) << row.y << " " << row.a;
-		if (!row.draws) continue;
-		Draws after;
-		draws.Replay();
-		for (int i = 0; i < row.draws; i++) RandomInteger();
-		EXPECT_TRUE(after.Same()) << row.y << " " << row.a << " drew otherwise";
-		after.Replay();
 	}
 	EXPECT_EQ(Count(&game.enemybullets), 0u);
 }
 
+// A volley: three shots (the middle one strong) or one stronger when focused,
+// each as vy, power and size (which picks radius and picture). Held, the
+// button fires every third frame.
 TEST_F(Gameplay, VolleysCarryTheirConstantsAndRepeatEveryThirdFrame)
 {
-	// per shot, oldest first: vy, power, size (which picks radius and picture)
-	const int shots[][3] = {{0, 2, 1}, {12288, 1, 0}, {-12288, 1, 0}}, strong[][3] = {{0, 5, 2}};
-	for (int focus = 0; focus < 2; focus++)
-		for (int dir : {1, -1}) {
-			CleanupObjectList(&game.playerbullets);
-			played.clear();
-			game.player.dir = dir, game.player.nextbullet = game.timer;
-			RunPlayer(&game.player, false, false, false, false, true, focus, false);
-			size_t n = focus ? 1 : 3;
-			ASSERT_EQ(Count(&game.playerbullets), n);
-			Object *b = game.playerbullets.first;
-			for (size_t i = n; i-- > 0; b = b->next) {
-				const int *w = focus ? strong[i] : shots[i];
-				std::vector<int> got = {b->x - game.player.x, b->vx, b->vy, b->power, b->hitradius,
-					((Bullet *)b)->sprite.frame, ((Bullet *)b)->ttl};
-				std::vector<int> want = {dir == 1 ? 16384 : -20480, 49152 * dir, w[0], w[1], 16384 + 8192 * w[2],
-					w[2] + (dir == -1 ? 3 : 0), 50};
-				EXPECT_EQ(got, want) << "focus " << focus << " dir " << dir << " shot " << i;
-			}
-			EXPECT_EQ(Sounds("Sounds/zorvabullet", focus ? 0.5f : 0.25f), 1);
-			EXPECT_TRUE(played.size() == 1 && played[0].channel == 0);
+	const int shots[][3] = {{-12288, 1, 0}, {12288, 1, 0}, {0, 2, 1}}, strong[][3] = {{0, 5, 2}};
+	for (int focus = 0; focus < 2; focus++) {
+		CleanupObjectList(&game.playerbullets);
+		game.player.dir = focus ? -1 : 1, game.player.nextbullet = game.timer;
+		RunPlayer(&game.player, false, false, false, false, true, focus, false);
+		int dir = game.player.dir, i = 0;
+		ASSERT_EQ(Count(&game.playerbullets), focus ? 1u : 3u);
+		for (Object *b = game.playerbullets.first; b; b = b->next, i++) {
+			const int *w = focus ? strong[i] : shots[i];
+			std::vector<int> got = {b->x - game.player.x, b->vx, b->vy, b->power, b->hitradius,
+				((Bullet *)b)->sprite.frame, ((Bullet *)b)->ttl};
+			std::vector<int> want = {dir == 1 ? 16384 : -20480, 49152 * dir, w[0], w[1], 16384 + 8192 * w[2],
+				w[2] + (dir == -1 ? 3 : 0), 50};
+			EXPECT_EQ(got, want) << "focus " << focus << " shot " << i;
 		}
+		EXPECT_EQ(Sounds("Sounds/zorvabullet", focus ? 0.5f : 0.25f), 1);
+	}
 	CleanupObjectList(&game.playerbullets);
 	game.player.nextbullet = 0, game.player.dir = -1;  // shots fly left across the screen and stay on it
 	std::vector<size_t> counts;
@@ -361,15 +282,7 @@ TEST_F(Gameplay, AnimationsShowTheirSequenceThenEnd)
 
 TEST_F(Gameplay, DeathExplodesEveryFourthFrameFromTheFirst)
 {
-	const struct { int offset; bool exploding, dead, immortal; } ages[] = {
-		{89, 1, 1, 1}, {90, 0, 1, 1}, {179, 0, 1, 1}, {180, 0, 0, 1}, {299, 0, 0, 1}, {300, 0, 0, 0}};
 	Player *p = &game.player;
-	for (auto &age : ages) {
-		p->timeofdeath = game.timer - age.offset;
-		bool got[] = {IsPlayerExploding(p), IsPlayerDead(p), IsPlayerImmortal(p)};
-		EXPECT_TRUE(got[0] == age.exploding && got[1] == age.dead && got[2] == age.immortal) << age.offset;
-	}
-	p->timeofdeath = game.timer - 1000;
 	NewSimpleBulletAtAngle(p->x, p->y, 0, 0, 100, 1, 1);
 	NewSimpleBulletAtAngle(p->x, p->y, 0, 0, 100, 1, 1);
 	CalculateExtentsForObjectList(&game.enemybullets);
@@ -384,6 +297,7 @@ TEST_F(Gameplay, DeathExplodesEveryFourthFrameFromTheFirst)
 		size_t before = Count(&game.newdecorations);
 		Draws draws;
 		RunPlayer(p, true, false, false, false, true, false, false);
+		EXPECT_EQ(IsPlayerDead(p) + IsPlayerExploding(p) + IsPlayerImmortal(p), 2 + (t < 90)) << t;
 		bool explodes = t % 4 == 1 && t < 90;
 		EXPECT_EQ(Sounds("Sounds/enemyexplode", 0.5f), explodes) << t;
 		ASSERT_EQ(Count(&game.newdecorations), before + explodes) << t;
@@ -414,11 +328,9 @@ TEST_F(Gameplay, EachBoundaryOf500GivesALifeWithOneSoundAFrame)
 
 TEST_F(Gameplay, SkyBandsScrollByTheirDivisorsAndCoverTheScreen)
 {
-	const char *names[4] = {"Graphics/Backgrounds/NightSky/NightSky1", "Graphics/Backgrounds/NightSky/NightSky2",
-		"Graphics/Backgrounds/NightSky/NightSky3", "Graphics/Backgrounds/NightSky/NightSky4"};
 	const int end[4] = {131, 182, 223, 239}, divisor[4] = {4, 3, 2, 1};
 	ParallaxBackground *sky = &game.background;
-	for (int i = 0; i < 4; i++) EXPECT_EQ(sky->layers[i], Sheet(names[i])[0]);
+	for (int i = 0; i < 4; i++) EXPECT_EQ(sky->layers[i], Sheet(("Graphics/Backgrounds/NightSky/NightSky" + std::to_string(i + 1)).c_str())[0]);
 	for (int x0 : {0, 600, 300, -1, -3, 3, 1000, 1535, 12345, -777, -2048 * 5 - 13}) {
 		GuardedBitmap got(320, 240), want(320, 240);
 		DrawParallaxBackground(sky, &got.bitmap, x0);
@@ -429,8 +341,7 @@ TEST_F(Gameplay, SkyBandsScrollByTheirDivisorsAndCoverTheScreen)
 			DrawRLEBitmap(&band, sky->layers[i], x1, 0);
 			if (x1 + 512 < 320) DrawRLEBitmap(&band, sky->layers[i], x1 + 512, 0);
 		}
-		ASSERT_TRUE(got.memory == want.memory) << "x0 " << x0;
-		ASSERT_TRUE(got.GuardsIntact());
+		ASSERT_TRUE(got.memory == want.memory && got.GuardsIntact()) << "x0 " << x0;
 		for (int y = 0; y < 240; y++)
 			for (int x = 0; x < 320; x++) ASSERT_FALSE(IsPixelTransparent(got.At(x, y))) << x0 << ": " << x << "," << y;
 	}
@@ -442,8 +353,7 @@ TEST_F(Gameplay, PicturesFollowButtonsAndTheTopBoundKeepsTheVelocity)
 		{L | Focus, 1, 3}, {L | R, 1, 4}, {F | L | Focus, 1, 9}};
 	for (auto &row : rows) {
 		Run(1, row.buttons);
-		EXPECT_EQ(game.player.dir, row.dir) << row.buttons;
-		EXPECT_EQ(game.player.frame, row.frame) << row.buttons;
+		EXPECT_TRUE(game.player.dir == row.dir && game.player.frame == row.frame) << row.buttons;
 	}
 	Run(20, R | Focus);
 	EXPECT_EQ(game.player.vx, 4096);  // settles at 2 pixels a frame before friction, 1 after
@@ -456,27 +366,6 @@ TEST_F(Gameplay, PicturesFollowButtonsAndTheTopBoundKeepsTheVelocity)
 	EXPECT_EQ(game.player.y, 12288);
 	Run(1, D);
 	EXPECT_GT(game.player.y, 12288);
-}
-
-TEST_F(Gameplay, EnemiesDrawAtTheirHotSpotWhiteWhenHitAndMarkedOffScreen)
-{
-	game.x0 = 2040;
-	for (int sx : {100, -40, 330}) {
-		Flame *f = (Flame *)NewFlame(Px(2040 + sx + 2048 * 3), Px(100), 1);
-		RLEBitmap **frames = Sheet("Graphics/Sprites/Flame");
-		f->enemy.sprite.frame = 2;
-		for (int hit = 0; hit < 2; hit++) {
-			f->enemy.hitend = game.timer + hit;
-			GuardedBitmap got(320, 240), want(320, 240);
-			DrawIndicatorEnemy(&f->enemy.sprite.obj, &got.bitmap);
-			if (sx < 0 || sx >= 320) DrawRLEBitmap(&want.bitmap, game.warning[0], sx < 0 ? -6 : 295, 100 - 15);
-			int x = sx - frames[0]->width / 2, y = 100 - frames[0]->height / 2;
-			if (hit) DrawFilledRLEBitmap(&want.bitmap, frames[2], x, y, RGB(255, 255, 255));
-			else DrawRLEBitmap(&want.bitmap, frames[2], x, y);
-			EXPECT_TRUE(got.memory == want.memory && got.CountOf(0) != 320 * 240) << sx << " hit " << hit;
-		}
-	}
-	CleanupObjectList(&game.enemies);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // with power budgets, clipping.
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <random>
 #include <vector>
 #include "GameFixture.h"
@@ -124,13 +125,13 @@ TEST_F(Objects, SweepAgreesWithBruteForce)
 {
 	std::mt19937 rng(2024);
 	hits.clear();
-	int totalhits = 0, deaths = 0;
+	size_t totalhits = 0;
 	for (int round = 0; round < 3000; round++) {
 		bool filtered = round % 4 == 3;
 		game.x0 = (int32_t)(rng() % 2048);
-		int n1 = (int)(rng() % 25), n2 = (int)(rng() % 40), spread = 16 + (int)(rng() % 200);
-		MakeScene(rng, &game.enemies, 1000, n1, spread);
-		MakeScene(rng, &game.playerbullets, 2000, n2, spread);
+		int spread = 16 + (int)(rng() % 200);
+		MakeScene(rng, &game.enemies, 1000, (int)(rng() % 25), spread);
+		MakeScene(rng, &game.playerbullets, 2000, (int)(rng() % 40), spread);
 		for (ObjectList *list : {&game.enemies, &game.playerbullets}) {
 			CalculateExtentsForObjectList(list);
 			std::vector<int> ys = Ids(list, true);
@@ -145,24 +146,18 @@ TEST_F(Objects, SweepAgreesWithBruteForce)
 		ASSERT_EQ(hits, expected) << "round " << round;
 		ASSERT_EQ(Ids(&game.enemies), Survivors(m1)) << "round " << round;
 		ASSERT_EQ(Ids(&game.playerbullets), Survivors(m2)) << "round " << round;
-		totalhits += (int)hits.size();
-		deaths += n1 + n2 - (int)(Count(&game.enemies) + Count(&game.playerbullets));
+		totalhits += hits.size();
 		hits.clear();
 		// merging sorted lists: on equal tops the second list's object first
-		std::vector<std::pair<int, int>> merged;
-		for (Object *o = game.enemies.first; o; o = o->next) merged.push_back({o->miny, 0});
-		for (Object *o = game.playerbullets.first; o; o = o->next) merged.push_back({o->miny, -1});
-		std::stable_sort(merged.begin(), merged.end());
-		std::vector<int> ys;
-		for (auto &m : merged) ys.push_back(m.first);
+		std::vector<Body> want, first = Snapshot(&game.enemies), second = Snapshot(&game.playerbullets);
+		std::merge(second.begin(), second.end(), first.begin(), first.end(), std::back_inserter(want),
+			[](const Body &x, const Body &y) { return x.obj.miny < y.obj.miny; });
 		MergeSortedObjectLists(&game.enemies, &game.playerbullets);
-		ASSERT_EQ(Ids(&game.enemies, true), ys);
+		ASSERT_EQ(Ids(&game.enemies), Survivors(want));
 		ASSERT_TRUE(IsObjectListEmpty(&game.playerbullets));
 		CleanupObjectList(&game.enemies);
 	}
-	// the scenes must really exercise collisions and deaths
-	EXPECT_GT(totalhits, 5000);
-	EXPECT_GT(deaths, 2000);
+	EXPECT_GT(totalhits, 10000u);  // the scenes really collide
 }
 
 // The area tests against a model: in list order while power lasts, each
@@ -271,10 +266,7 @@ TEST_F(Objects, MovingRecordsTheLastPositionAndWraps)
 	SetObjectPosition(obj, INT32_MAX, 20);
 	SetObjectVelocity(obj, 2, -4);
 	RunAndMoveObjectList(&game.enemies);
-	EXPECT_EQ(obj->lastx, INT32_MAX);
-	EXPECT_EQ(obj->lasty, 20);
-	EXPECT_EQ(obj->x, INT32_MIN + 1);
-	EXPECT_EQ(obj->y, 16);
+	EXPECT_EQ(std::vector<int32_t>({obj->lastx, obj->lasty, obj->x, obj->y}), std::vector<int32_t>({INT32_MAX, 20, INT32_MIN + 1, 16}));
 	game.x0 = 2040;
 	SetObjectPosition(obj, Px(5), Px(100));  // 13 pixels right of the view's edge, across the seam
 	SetObjectHitRadius(obj, Px(3));
@@ -295,8 +287,7 @@ TEST_F(Objects, AimingTheShortWayWithoutOverflow)
 	for (auto &row : rows) {
 		SetObjectPosition(obj, Px(row.fx), Px(row.fy));
 		AimObjectAtPosition(obj, Px(row.tx), Px(row.ty), row.v);
-		EXPECT_EQ(obj->vx, row.vx) << row.tx << "," << row.ty;
-		EXPECT_EQ(obj->vy, row.vy) << row.tx << "," << row.ty;
+		EXPECT_TRUE(obj->vx == row.vx && obj->vy == row.vy) << row.tx << "," << row.ty;
 	}
 }
 
