@@ -213,9 +213,8 @@ TEST_F(Objects, CreationStampsInsertsAtTheHeadAndStopsWhenThePoolIsFull)
 	memset(game.allocatorstorage + 2048, 0xEE, 512);  // members come back dirty
 	Object *a = NewObject(&game.enemies, sizeof(Body), nullptr, nullptr, nullptr);
 	Object *b = NewObject(&game.enemies, sizeof(Body), nullptr, nullptr, nullptr);
-	EXPECT_EQ((void *)a, (void *)(game.allocatorstorage + 2048));
+	EXPECT_TRUE((void *)a == game.allocatorstorage + 2048 && game.enemies.first == b && b->next == a);
 	EXPECT_TRUE(ObjectDogTag(a) == 1u && ObjectDogTag(b) == 2u);
-	EXPECT_TRUE(game.enemies.first == b && b->next == a);
 	const int32_t fields[] = {a->x, a->y, a->vx, a->vy, a->hitradius, a->power, a->birthtime, a->minx, a->maxy};
 	EXPECT_EQ(std::vector<int32_t>(fields, fields + 9), (std::vector<int32_t>{0, 0, 0, 0, 0, 1, 77, INT32_MIN, INT32_MIN}));
 	game.timer += 5;
@@ -266,13 +265,12 @@ TEST_F(Objects, MovingRecordsTheLastPositionAndWraps)
 	SetObjectPosition(obj, INT32_MAX, 20);
 	SetObjectVelocity(obj, 2, -4);
 	RunAndMoveObjectList(&game.enemies);
-	EXPECT_EQ(std::vector<int32_t>({obj->lastx, obj->lasty, obj->x, obj->y}), std::vector<int32_t>({INT32_MAX, 20, INT32_MIN + 1, 16}));
+	EXPECT_TRUE(obj->lastx == INT32_MAX && obj->lasty == 20 && obj->x == INT32_MIN + 1 && obj->y == 16);
 	game.x0 = 2040;
 	SetObjectPosition(obj, Px(5), Px(100));  // 13 pixels right of the view's edge, across the seam
 	SetObjectHitRadius(obj, Px(3));
 	CalculateExtentsForObjectList(&game.enemies);
-	EXPECT_EQ(std::vector<int32_t>({obj->minx, obj->maxx, obj->miny, obj->maxy}),
-		std::vector<int32_t>({Px(10), Px(16), Px(97), Px(103)}));
+	EXPECT_TRUE(obj->minx == Px(10) && obj->maxx == Px(16) && obj->miny == Px(97) && obj->maxy == Px(103));
 }
 
 TEST_F(Objects, AimingTheShortWayWithoutOverflow)
