@@ -207,7 +207,7 @@ TEST_F(Objects, ClippingBoundsAreInclusive)
 	EXPECT_EQ(Ids(&game.playerbullets), std::vector<int>(6, 1));
 }
 
-TEST_F(Objects, CreationStampsInsertsAtTheHeadAndStopsWhenThePoolIsFull)
+TEST_F(Objects, CreationStampsInsertsAtTheHeadMovesAndStopsWhenThePoolIsFull)
 {
 	game.timer = 77;
 	memset(game.allocatorstorage + 2048, 0xEE, 512);  // members come back dirty
@@ -219,6 +219,15 @@ TEST_F(Objects, CreationStampsInsertsAtTheHeadAndStopsWhenThePoolIsFull)
 	EXPECT_EQ(std::vector<int32_t>(fields, fields + 9), (std::vector<int32_t>{0, 0, 0, 0, 0, 1, 77, INT32_MIN, INT32_MIN}));
 	game.timer += 5;
 	EXPECT_EQ(ObjectLocalTime(a), 5);
+	SetObjectPosition(a, INT32_MAX, 20);
+	SetObjectVelocity(a, 2, -4);
+	RunAndMoveObjectList(&game.enemies);  // records the last position and wraps
+	EXPECT_TRUE(a->lastx == INT32_MAX && a->lasty == 20 && a->x == INT32_MIN + 1 && a->y == 16);
+	game.x0 = 2040;
+	SetObjectPosition(a, Px(5), Px(100));  // 13 pixels right of the view's edge, across the seam
+	SetObjectHitRadius(a, Px(3));
+	CalculateExtentsForObjectList(&game.enemies);
+	EXPECT_TRUE(a->minx == Px(10) && a->maxx == Px(16) && a->miny == Px(97) && a->maxy == Px(103));
 	CleanupObjectList(&game.enemies);
 	EXPECT_EQ(&NewBody(&game.enemies, 3, 0, 0, 0)->obj, a);  // the last freed member again, with a new tag
 	EXPECT_TRUE(IsObjectDead(a, 1));
@@ -257,20 +266,6 @@ TEST_F(Objects, RunningFreesTheRefusersDrawingSkipsNullAndBothKeepTheOrder)
 		ASSERT_EQ(visited, drawn) << round;
 		CleanupObjectList(&game.controllers);
 	}
-}
-
-TEST_F(Objects, MovingRecordsTheLastPositionAndWraps)
-{
-	Object *obj = NewObject(&game.enemies, sizeof(Object), nullptr, nullptr, nullptr);
-	SetObjectPosition(obj, INT32_MAX, 20);
-	SetObjectVelocity(obj, 2, -4);
-	RunAndMoveObjectList(&game.enemies);
-	EXPECT_TRUE(obj->lastx == INT32_MAX && obj->lasty == 20 && obj->x == INT32_MIN + 1 && obj->y == 16);
-	game.x0 = 2040;
-	SetObjectPosition(obj, Px(5), Px(100));  // 13 pixels right of the view's edge, across the seam
-	SetObjectHitRadius(obj, Px(3));
-	CalculateExtentsForObjectList(&game.enemies);
-	EXPECT_TRUE(obj->minx == Px(10) && obj->maxx == Px(16) && obj->miny == Px(97) && obj->maxy == Px(103));
 }
 
 TEST_F(Objects, AimingTheShortWayWithoutOverflow)
