@@ -191,7 +191,8 @@ TEST(HashTable, RandomFillsAgreeWithTheSlotModel)
 			bool added = i % 2 ? AddIntegerWithKey(table.get(), (int)value, key.c_str())
 			                   : AddPointerWithKey(table.get(), (void *)value, key.c_str());
 			ASSERT_EQ(added, slot >= 0) << key;
-			if (slot >= 0) { ASSERT_TRUE(table->table[slot].key == key && table->table[slot].value == value) << key; }
+			HashTableEntry *e = slot >= 0 ? &table->table[slot] : nullptr;
+			if (e) { ASSERT_TRUE(e->key && e->key == key && e->value == value) << key << " in slot " << slot; }
 		}
 		for (int i = 0; i < 300; i++) {
 			std::string key = Key((int)(rng() % (HashTableSize + 100)));
