@@ -234,7 +234,8 @@ TEST_F(Gameplay, AnimationsShowTheirSequenceThenEnd)
 	NewPlayerBulletFlash(Px(10), Px(10));
 	Animation *loop = NewAnimation(Px(10), Px(10), "Graphics/Sprites/Splat", 3, 5, 10, true);
 	Animation *flash = (Animation *)loop->sprite.obj.next, *splat = (Animation *)flash->sprite.obj.next;
-	EXPECT_TRUE(splat->sprite.frames == Sheet("Graphics/Sprites/Splat") && flash->sprite.frames == Sheet("Graphics/Sprites/PlayerBulletFlash"));
+	EXPECT_EQ(splat->sprite.frames, Sheet("Graphics/Sprites/Splat"));
+	EXPECT_EQ(flash->sprite.frames, Sheet("Graphics/Sprites/PlayerBulletFlash"));
 	for (int t = 0; t < 40; t++, game.timer++) {
 		RunAndMoveObjectList(&game.newdecorations);
 		EXPECT_EQ(loop->sprite.frame, 3 + (5 * (t % 10)) / 10) << t;
@@ -293,7 +294,8 @@ TEST_F(Gameplay, SkyBandsScrollByTheirDivisorsAndCoverTheScreen)
 {
 	const int end[4] = {131, 182, 223, 239}, divisor[4] = {4, 3, 2, 1};
 	ParallaxBackground *sky = &game.background;
-	for (int i = 0; i < 4; i++) EXPECT_EQ(sky->layers[i], Sheet(("Graphics/Backgrounds/NightSky/NightSky" + std::to_string(i + 1)).c_str())[0]);
+	for (int i = 0; i < 4; i++)
+		EXPECT_EQ(sky->layers[i], Sheet(("Graphics/Backgrounds/NightSky/NightSky" + std::to_string(i + 1)).c_str())[0]) << i;
 	for (int x0 : {0, 600, 300, -1, -3, 3, 1000, 1535, 12345, -777, -2048 * 5 - 13}) {
 		GuardedBitmap got(320, 240), want(320, 240);
 		DrawParallaxBackground(sky, &got.bitmap, x0);
