@@ -1,21 +1,106 @@
-// Fixed-point arithmetic against wide reference formulas, the sine table
-// against the rounded sine, the bit counts against the compiler's, and the
-// assertion report.
+// The utilities against reference models: fixed-point arithmetic against
+// wide formulas, the sine table against the rounded sine, taus88 against a
+// model of its three words, the hash table against a model of its 4096
+// slots, the pool against a stack of free member numbers; the assertion
+// reports; and the strnlen we supply for runtimes without one. This C
+// library has its own, so ours is built right here under another name and
+// compared with it.
+#define ZEP_SUPPLY_STRNLEN 1
+#define strnlen SuppliedStrnlen
+#include "Platform/Windows/Kludges.cpp"
+#undef strnlen
+
 #include <gtest/gtest.h>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
 #include <random>
+#include <string>
+#include <vector>
+#include <sys/mman.h>
+#include <unistd.h>
+#include "Game/HashTable.h"
+#include "Game/Random.h"
+#include "Game/SimpleAllocator.h"
 #include "Game/Utils.h"
 
+namespace {
+
+struct RandomModel
+{
+	uint32_t a, b, c;
+	uint32_t Next()
+	{
+		a = ((a ^ (a << 13)) >> 19) ^ ((a & 0xFFFFFFFEu) << 12);
+		b = ((b ^ (b << 2)) >> 25) ^ ((b & 0xFFFFFFF8u) << 4);
+		c = ((c ^ (c << 3)) >> 11) ^ ((c & 0xFFFFFFF0u) << 17);
+		return a ^ b ^ c;
+	}
+	bool IsTheState() const { return s1 == a && s2 == b && s3 == c; }
+};
+
+// The state seeding makes from a word for each of the three.
+RandomModel Seeded(uint32_t a, uint32_t b, uint32_t c)
+{
+	return {(a * 1664525u + 1013904223u) | 0x10, (b * 1103515245u + 12345u) | 0x1000, (c * 214013u + 2531011u) | 0x100000};
+}
+
+}  // namespace
+
+// First in the file: nothing may have drawn or seeded before.
+TEST(Random, StartsFromTheBuiltInStateAndFollowsTheModel)
+{
+	RandomModel m = {0xC7FF5F16u, 0x0DC556AEu, 0x78010089u};
+	EXPECT_TRUE(m.IsTheState());
+	EXPECT_EQ(RandomInteger(), 0x28B30E3Eu);
+	m.Next();
+	for (int i = 0; i < 10000; i++) ASSERT_EQ(RandomInteger(), m.Next());
+}
+
+TEST(Random, SeedsOfEveryKindGiveTheModelsWords)
+{
+	std::mt19937_64 rng(5);
+	for (int i = 0; i < 2000; i++) {
+		uint64_t seed = i ? rng() >> (i % 64) : 0;
+		uint32_t a = (uint32_t)(seed >> 32), b = (uint32_t)seed;
+		SeedRandom(b);
+		ASSERT_TRUE(Seeded(b, b, b).IsTheState()) << b;
+		SeedRandom64(seed);
+		RandomModel w = Seeded(a, b, a ^ b);
+		ASSERT_TRUE(w.IsTheState()) << seed;
+		ASSERT_EQ(RandomInteger(), w.Next()) << seed;
+	}
+}
+
+// Each draw consumes what it should and maps the model's words as written;
+// a range from -20 wraps as unsigned arithmetic.
+TEST(Random, DrawsAreTheModelsWordsMapped)
+{
+	std::mt19937 rng(9);
+	SeedRandom(77);
+	RandomModel m = {s1, s2, s3};
+	for (int i = 0; i < 20000; i++) {
+		uint32_t low = rng() % 300, span = rng() % 300;
+		ASSERT_EQ(RandomIntegerInRange(low, low + span), m.Next() % (span + 1) + low);
+		ASSERT_EQ((int)RandomIntegerInRange((uint32_t)-20, 20), (int)(m.Next() % 41) - 20);
+		ASSERT_EQ(RandomFloat(), (float)(m.Next() / 4294967296.0));
+		ASSERT_EQ(RandomDouble(), m.Next() * 2.3283064365386963e-10);
+		uint32_t a = m.Next() >> 5, b = m.Next() >> 6;
+		ASSERT_EQ(PreciseRandomDouble(), (a * 67108864.0 + b) / 9007199254740992.0);
+	}
+	EXPECT_TRUE(m.IsTheState());
+}
+
+// The edges the random operands below rarely reach: every int is an angle.
 TEST(FixedPoint, EdgesAndRoundings)
 {
 	const struct { int32_t got, want; } rows[] = {
-		{FixedToInt(-1), -1}, {FixedToInt(0xFFF), 0}, {FixedToInt(0x1000), 1}, {FixedToInt(-0x1001), -2},
-		{imul(1, 1), 0}, {imul(-1, 1), -1}, {imul(-1, 0x800), -1}, {imul(0x18000, 0x2000), 0x30000},
-		{idiv(-1, 0x2000), 0}, {idiv(-3, 0x2000), -1}, {idiv(0x3000, 0x2000), 0x1800}, {idiv(1 << 24, 1 << 20), 1 << 16},
-		{isq(-0x3000), 0x9000}, {isq(1000 << 12), (int32_t)(uint32_t)((uint64_t)1000000 << 12)},
-		{isqrt(0), 0}, {isqrt(0x1000), 0x1000}, {isqrt(0x4000), 0x2000}, {isqrt(2), 90},
-		{idistance(0x400000, 0), 0x400000}, {idistance(-0x400000, 0x300000), 0x500000}, {idistance(63, 63), 0},
+		{FixedToInt(-1), -1}, {FixedToInt(0xFFF), 0}, {FixedToInt(-0x1001), -2}, {isq(-0x3000), 0x9000},
+		{isq(1000 << 12), (int32_t)(uint32_t)((uint64_t)1000000 << 12)}, {isqrt(0), 0}, {isqrt(2), 90},
+		{isin(INT_MIN), 0}, {isin(INT_MAX), -6}, {icos(INT_MAX), isin(4095 + 1024)}, {icos(INT_MIN), 4096},
 	};
 	for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) EXPECT_EQ(rows[i].got, rows[i].want) << "row " << i;
 }
@@ -38,9 +123,6 @@ TEST(FixedPoint, RandomOperandsMatchWideArithmetic)
 
 TEST(Sine, EveryAngleIsTheRoundedTableEntry)
 {
-	const int rows[][2] = {{1, 6}, {2, 13}, {256, 1567}, {512, 2896}, {768, 3784}, {1023, 4096}, {1025, 4096},
-		{2048, 0}, {3072, -4096}, {-1, -6}, {INT_MIN, 0}, {INT_MAX, -6}};
-	for (auto &row : rows) EXPECT_EQ(isin(row[0]), row[1]) << row[0];
 	for (int a = -8192; a < 8192; a++) {
 		int q = (a >> 10) & 3, i = a & 1023;
 		int entry = (int)std::lround(4096 * std::sin((q & 1 ? 1024 - i : i) * M_PI / 2048));
@@ -49,35 +131,151 @@ TEST(Sine, EveryAngleIsTheRoundedTableEntry)
 	}
 }
 
-// Every int is an angle: the quarter turn must not overflow near INT_MAX.
-TEST(Sine, CosineOfTheLargestAngles)
-{
-	for (int a : {INT_MAX, INT_MAX - 1023, INT_MAX - 1024, INT_MIN})
-		EXPECT_EQ(icos(a), isin((int)((unsigned)a & 4095u) + 1024)) << a;
-	EXPECT_EQ(icos(0), 4096);
-	EXPECT_EQ(icos(2048), -4096);
-}
-
-TEST(Bits, CountsAndLowestBitMatchTheBuiltins)
-{
-	EXPECT_EQ(LowestBitSet32(0), -1);
-	EXPECT_EQ(LowestBitSet16(0), -1);
-	EXPECT_EQ(LowestBitSet8(0), -1);
-	std::mt19937 rng(1);
-	for (int i = 0; i < 100000; i++) {
-		uint32_t v = rng() >> (rng() % 32) << (rng() % 32);
-		ASSERT_EQ(CountBits32(v), __builtin_popcount(v)) << v;
-		ASSERT_EQ(CountBits16((uint16_t)v), __builtin_popcount(v & 0xFFFF)) << v;
-		ASSERT_EQ(CountBits8((uint8_t)v), __builtin_popcount(v & 0xFF)) << v;
-		if (v) { ASSERT_EQ(LowestBitSet32(v), __builtin_ctz(v)) << v; }
-		if (v & 0xFFFF) { ASSERT_EQ(LowestBitSet16((uint16_t)v), __builtin_ctz(v)) << v; }
-		if (v & 0xFF) { ASSERT_EQ(LowestBitSet8((uint8_t)v), __builtin_ctz(v)) << v; }
-	}
-}
-
 TEST(AssertDeathTest, StopsWithExpressionFileAndLine)
 {
 	int two = 2;
 	ASSERT(two > 1);  // a true assertion does nothing
 	EXPECT_DEATH(ASSERT(two<1), "Assertion failed: two<1, file .*utils_test.cpp, line [0-9]+");
+}
+
+namespace {
+
+// FNV-1a picks the first slot, linear probing wraps at the end, the older of
+// two equal keys wins.
+uint32_t Fnv1a(const std::string &s)
+{
+	uint32_t h = 0x811C9DC5u;
+	for (unsigned char c : s) h = (h ^ c) * 16777619u;
+	return h;
+}
+
+struct TableModel
+{
+	std::vector<std::string> slots = std::vector<std::string>(HashTableSize);  // empty: unused
+	std::map<std::string, intptr_t> first;  // what a lookup finds
+	int Add(const std::string &key, intptr_t value)
+	{
+		for (uint32_t i = 0, h = Fnv1a(key); i < HashTableSize; i++) {
+			int slot = (int)((h + i) & (HashTableSize - 1));
+			if (!slots[slot].empty()) continue;
+			slots[slot] = key;
+			first.emplace(key, value);
+			return slot;
+		}
+		return -1;
+	}
+};
+
+std::vector<std::pair<intptr_t, std::string>> offered;
+void Remember(void *value, const char *key) { offered.push_back({(intptr_t)value, key}); }
+
+}  // namespace
+
+TEST(HashTable, RandomFillsAgreeWithTheSlotModel)
+{
+	std::mt19937 rng(12);
+	std::unique_ptr<HashTable> table(new HashTable);
+	for (int round = 0; round < 6; round++) {
+		InitHashTable(table.get());
+		TableModel model;
+		// few letters make equal keys and equal low bits common; the last
+		// round fills the table and goes past it
+		auto Key = [&](int i) {
+			return round == 5 ? "k" + std::to_string(i) : std::string(rng() % 4, 'a' + rng() % 3) + "\xE9" + std::to_string(rng() % 200);
+		};
+		int adds = round == 5 ? HashTableSize + 3 : 50 << round;
+		for (int i = 0; i < adds; i++) {
+			std::string key = Key(i);
+			intptr_t value = (intptr_t)(rng() % 50);
+			int slot = model.Add(key, value);
+			bool added = i % 2 ? AddIntegerWithKey(table.get(), (int)value, key.c_str())
+			                   : AddPointerWithKey(table.get(), (void *)value, key.c_str());
+			ASSERT_EQ(added, slot >= 0) << key;
+			HashTableEntry *e = slot >= 0 ? &table->table[slot] : nullptr;
+			if (e) { ASSERT_TRUE(e->key && e->key == key && e->value == value) << key << " in slot " << slot; }
+		}
+		for (int i = 0; i < 300; i++) {
+			std::string key = Key((int)(rng() % (HashTableSize + 100)));
+			auto it = model.first.find(key);
+			bool in = it != model.first.end();
+			int v = -1;
+			void *p = &v;
+			ASSERT_EQ(IsKeyInTable(table.get(), key.c_str()), in) << key;
+			ASSERT_EQ(GetIntegerForKey(table.get(), &v, key.c_str()), in);
+			ASSERT_EQ(GetPointerForKey(table.get(), &p, key.c_str()), in);
+			ASSERT_EQ(PointerForKey(table.get(), key.c_str()), in ? (void *)it->second : nullptr);
+			ASSERT_TRUE(in ? v == it->second && p == (void *)it->second : v == -1 && p == &v);  // absent: nothing written
+		}
+		// clean-up offers each non-zero value once, in slot order
+		std::vector<std::pair<intptr_t, std::string>> expected;
+		for (int slot = 0; slot < HashTableSize; slot++)
+			if (!model.slots[slot].empty() && table->table[slot].value) expected.push_back({table->table[slot].value, model.slots[slot]});
+		offered.clear();
+		CleanupHashTableWithCallback(table.get(), Remember);
+		ASSERT_EQ(offered, expected);
+	}
+}
+
+TEST(Pool, RandomTrafficAgreesWithAStackModel)
+{
+	std::mt19937 rng(4);
+	for (size_t count : {0u, 1u, 7u, 1024u, 65536u}) {
+		const size_t size = count > 1024 ? 1 : 256;
+		std::vector<uint8_t> storage(SimpleAllocatorStorageSize(size, count) + 1, 0xAB);
+		SimpleAllocator pool;
+		InitializeSimpleAllocator(&pool, size, count, storage.data());
+		ASSERT_EQ((void *)pool.queue, (void *)storage.data());
+		uint8_t *members = storage.data() + count * 2;
+		std::vector<size_t> free, live;  // the model: top of the stack last
+		for (size_t n = count; n-- > 0;) free.push_back(n);
+		for (int step = 0; step < 200000; step++) {
+			bool alloc = live.empty() || (rng() % 100) < (step / 2000 % 2 ? 30u : 70u);
+			if (alloc && free.empty()) {
+				ASSERT_EQ(AllocMember(&pool), nullptr);
+			} else if (alloc) {
+				ASSERT_EQ(AllocMember(&pool), members + free.back() * size) << count << " step " << step;
+				live.push_back(free.back());
+				free.pop_back();
+			} else {
+				size_t i = rng() % live.size();
+				FreeMember(&pool, members + live[i] * size);
+				free.push_back(live[i]);
+				live[i] = live.back();
+				live.pop_back();
+			}
+		}
+		ASSERT_EQ(pool.nummembers, live.size());
+		for (size_t i = count * 2; i < storage.size(); i++) ASSERT_EQ(storage[i], 0xAB) << "a member was written";
+	}
+	EXPECT_EQ(SimpleAllocatorStorageSize(256, 1024), 264192u);
+}
+
+TEST(PoolDeathTest, FreeingIntoAnEmptyPoolOrReleasingLiveMembersStops)
+{
+	uint8_t storage[2 * (2 + 8)];
+	SimpleAllocator *pool = (SimpleAllocator *)malloc(sizeof(SimpleAllocator));
+	InitializeSimpleAllocator(pool, 8, 2, storage);
+	EXPECT_DEATH(FreeMember(pool, storage + 4), "self->nummembers>0.*Game/SimpleAllocator");
+	void *member = AllocMember(pool);
+	EXPECT_DEATH(FreeSimpleAllocator(pool), "self->nummembers==0.*Game/SimpleAllocator");
+	FreeMember(pool, member);
+	FreeSimpleAllocator(pool);  // empty again: released without complaint
+}
+
+// Strings that end right where an unreadable page begins: a read past the
+// limit kills the test.
+TEST(Strnlen, AgreesWithTheLibraryAndNeverReadsPastTheLimit)
+{
+	long page = sysconf(_SC_PAGESIZE);
+	char *base = (char *)mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+	ASSERT_NE(base, MAP_FAILED);
+	ASSERT_EQ(mprotect(base + page, page, PROT_NONE), 0);
+	const char *texts[] = {"", "abc", "a\0b", "\xff\x80", "xxxxxxxxxxxxxxxx"};
+	for (const char *text : texts)
+		for (size_t limit = 0; limit <= 16; limit++) {
+			char *s = base + page - limit;
+			memcpy(s, text, std::min(limit, strlen(text) + 1));
+			ASSERT_EQ(SuppliedStrnlen(s, limit), strnlen(s, limit)) << text << " " << limit;
+		}
+	munmap(base, 2 * page);
 }
