@@ -51,9 +51,8 @@ TEST(Audio, ChannelsVolumesPanningSoundsMusicAndNoDevice)
 	ASSERT_TRUE(LoadSound(mixer, "Sounds/long") && LoadSound(mixer, "Sounds/other"));
 	int frequency = 0, channels = 0;
 	Uint16 format = 0;
-	ASSERT_NE(Mix_QuerySpec(&frequency, &format, &channels), 0);
-	EXPECT_EQ(std::vector<int>({frequency, format, channels, Mix_AllocateChannels(-1), Mix_GroupCount(0)}),
-		std::vector<int>({22050, 0x8010, 2, 16, 15}));
+	EXPECT_TRUE(Mix_QuerySpec(&frequency, &format, &channels) && frequency == 22050 && format == AUDIO_S16LSB && channels == 2);
+	EXPECT_TRUE(Mix_AllocateChannels(-1) == 16 && Mix_GroupCount(0) == 15);
 	PlaySound(mixer, "Sounds/long", 0.25f);
 	EXPECT_EQ(panned, std::vector<int>({1, 255, 255}));
 	PlaySoundInStereo(mixer, "Sounds/other", 0.0f, 0.5f);  // placed: full channel volume, panned
@@ -101,7 +100,6 @@ TEST(Audio, ChannelsVolumesPanningSoundsMusicAndNoDevice)
 	EXPECT_EQ(mixer->music, nullptr);
 
 	// closed and failing to open again: every operation must be harmless
-	PlaySound(mixer, "Sounds/long", 1.0f);
 	CleanupAudioMixer(mixer);
 	SDL_QuitSubSystem(SDL_INIT_AUDIO);
 	setenv("SDL_AUDIODRIVER", "no such driver", 1);
