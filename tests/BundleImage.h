@@ -1,11 +1,13 @@
 // Bundle file images built in memory for tests through the packer's own
 // writer, which can start every entry's data 1 to 3 bytes past a 4-byte
 // boundary as other writers may; bundles loaded the way the loader loads them;
-// and a PCM WAV writer for test sounds.
+// and a scratch folder in the build folder for the tests that write files.
 #pragma once
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
@@ -86,16 +88,21 @@ static inline std::vector<Pixel> Drawn(RLEBitmap *r)
 	return pixels;
 }
 
-// 16-bit stereo PCM at 22050 Hz: a quiet square wave of the given length.
-static inline std::vector<uint8_t> MakeWAV(int frames)
+// A fresh folder in the working directory, the build folder, removed at the end.
+struct ScratchFolder
 {
-	uint32_t header[11] = {0x46464952, 36 + 4 * (uint32_t)frames, 0x45564157, 0x20746d66, 16, 0x00020001, 22050,
-		22050 * 4, 0x00100004, 0x61746164, 4 * (uint32_t)frames};  // "RIFF", "WAVE", "fmt ", PCM 2 x 16 bits, "data"
-	std::vector<uint8_t> wav(44 + 4 * frames);
-	memcpy(wav.data(), header, 44);
-	for (int i = 0; i < 2 * frames; i++) {
-		int16_t s = (i / 100) % 2 ? 500 : -500;
-		memcpy(&wav[44 + 2 * i], &s, 2);
-	}
-	return wav;
+	char name[32] = "zep-scratch-XXXXXX";
+	ScratchFolder() { EXPECT_NE(mkdtemp(name), nullptr); }
+	~ScratchFolder() { EXPECT_EQ(system((std::string("rm -rf ") + name).c_str()), 0); }
+};
+
+static inline std::string ReadFile(const std::string &path)
+{
+	std::ifstream in(path, std::ios::binary);
+	return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+static inline void WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+	std::ofstream(path, std::ios::binary).write((const char *)bytes.data(), (std::streamsize)bytes.size());
 }

@@ -9,66 +9,61 @@
 
 // Panning cannot be read back from SDL_mixer: the test's own Mix_SetPanning
 // takes the mixer's calls, notes them and passes them on.
-static int panned[3];
+static std::vector<int> panned;
 extern "C" int Mix_SetPanning(int channel, Uint8 left, Uint8 right)
 {
-	panned[0] = channel, panned[1] = left, panned[2] = right;
+	panned = {channel, left, right};
 	auto real = (int (*)(int, Uint8, Uint8))dlsym(RTLD_NEXT, "Mix_SetPanning");
 	return real(channel, left, right);
 }
 
-class Audio : public ::testing::Test
+// 16-bit stereo PCM at 22050 Hz, silent: 20 seconds keep a channel busy for the whole test.
+static std::vector<uint8_t> SilentWAV(uint32_t frames)
 {
-protected:
-	LoadedBundle *sounds = nullptr;
-	AudioMixer *mixer = &game.audio;
-	void SetUp() override
-	{
-		BundleImage image;  // sounds long enough to keep their channels busy for the whole test
-		for (const char *name : {"long", "other", "music"}) image.Add(name, 'S', MakeWAV(22050 * 20));
-		image.Add("broken", 'S', {'R', 'I', 'F', 'F', 0, 0});
-		sounds = new LoadedBundle(image.Build(1), "Sounds");
-		game.resources = sounds->self;
-		ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
-		ASSERT_TRUE(InitializeAudioMixer(mixer, 1, 15)) << Mix_GetError();
-		ASSERT_TRUE(LoadSound(mixer, "Sounds/long"));
-		ASSERT_TRUE(LoadSound(mixer, "Sounds/other"));
-	}
-	void TearDown() override
-	{
-		CleanupAudioMixer(mixer);
-		SDL_Quit();
-		delete sounds;
-	}
-	Mix_Chunk *Chunk(const char *name) { return (Mix_Chunk *)PointerForKey(&mixer->sounds, name); }
-	// What each of the 16 channels plays: '.' nothing, 'l' long, 'o' other.
-	std::string Channels()
-	{
-		std::string s;
-		for (int c = 0; c < 16; c++)
-			s += !Mix_Playing(c) ? '.' : Mix_GetChunk(c) == Chunk("Sounds/long") ? 'l' : 'o';
-		return s;
-	}
-};
+	const uint32_t header[11] = {0x46464952, 36 + 4 * frames, 0x45564157, 0x20746d66, 16, 0x00020001, 22050,
+		22050 * 4, 0x00100004, 0x61746164, 4 * frames};  // "RIFF", "WAVE", "fmt ", PCM 2 x 16 bits, "data"
+	std::vector<uint8_t> wav(44 + 4 * frames);
+	memcpy(wav.data(), header, 44);
+	return wav;
+}
 
-TEST_F(Audio, ChannelsVolumesAndPanning)
+static Mix_Chunk *Chunk(const char *name) { return (Mix_Chunk *)PointerForKey(&game.audio.sounds, name); }
+
+// What each of the 16 channels plays: '.' nothing, 'l' long, 'o' other.
+static std::string Channels()
 {
+	std::string s;
+	for (int c = 0; c < 16; c++) s += !Mix_Playing(c) ? '.' : Mix_GetChunk(c) == Chunk("Sounds/long") ? 'l' : 'o';
+	return s;
+}
+
+// One test, as the game runs: opened, played, closed, then failing to open.
+TEST(Audio, ChannelsVolumesPanningSoundsMusicAndNoDevice)
+{
+	AudioMixer *mixer = &game.audio;
+	BundleImage image;
+	for (const char *name : {"long", "other", "music"}) image.Add(name, 'S', SilentWAV(22050 * 20));
+	image.Add("broken", 'S', {'R', 'I', 'F', 'F', 0, 0});
+	LoadedBundle sounds(image.Build(1), "Sounds");
+	game.resources = sounds.self;
+	ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
+	ASSERT_TRUE(InitializeAudioMixer(mixer, 1, 15)) << Mix_GetError();
+	ASSERT_TRUE(LoadSound(mixer, "Sounds/long") && LoadSound(mixer, "Sounds/other"));
 	int frequency = 0, channels = 0;
 	Uint16 format = 0;
-	ASSERT_NE(Mix_QuerySpec(&frequency, &format, &channels), 0);
-	EXPECT_EQ(std::vector<int>({frequency, format, channels, Mix_AllocateChannels(-1), Mix_GroupCount(0)}),
-		std::vector<int>({22050, 0x8010, 2, 16, 15}));
+	EXPECT_TRUE(Mix_QuerySpec(&frequency, &format, &channels) && frequency == 22050 && format == AUDIO_S16LSB && channels == 2);
+	EXPECT_TRUE(Mix_AllocateChannels(-1) == 16 && Mix_GroupCount(0) == 15);
 	PlaySound(mixer, "Sounds/long", 0.25f);
-	EXPECT_EQ(std::vector<int>(panned, panned + 3), std::vector<int>({1, 255, 255}));
+	EXPECT_EQ(panned, std::vector<int>({1, 255, 255}));
 	PlaySoundInStereo(mixer, "Sounds/other", 0.0f, 0.5f);  // placed: full channel volume, panned
-	EXPECT_EQ(std::vector<int>(panned, panned + 3), std::vector<int>({2, 0, 127}));
+	EXPECT_EQ(panned, std::vector<int>({2, 0, 127}));
 	PlaySoundInStereo(mixer, "Sounds/long", 1.01f, -1.0f);  // held at the ends, not taken modulo 256
-	EXPECT_EQ(std::vector<int>(panned, panned + 3), std::vector<int>({3, 255, 0}));
+	EXPECT_EQ(panned, std::vector<int>({3, 255, 0}));
 	PlaySound(mixer, "Sounds/long", 0.0f);  // silent: takes no channel
 	PlaySoundOnChannel(mixer, "Sounds/other", 0.5f, 0);
 	PlaySoundOnChannel(mixer, "Sounds/long", 0.0f, 0);  // and stops nothing
 	EXPECT_EQ(Channels(), "olol............");
-	EXPECT_EQ(Mix_Volume(1, -1) * 10000 + Mix_Volume(2, -1) * 100 + Mix_Volume(0, -1), 32 * 10000 + 128 * 100 + 64);
+	EXPECT_EQ(std::vector<int>({Mix_Volume(0, -1), Mix_Volume(1, -1), Mix_Volume(2, -1)}), std::vector<int>({64, 32, 128}));
 	Mix_HaltChannel(2);
 	SDL_Delay(3);
 	PlaySound(mixer, "Sounds/long", 0.7f);  // the gap is filled first; the channel keeps no volume over
@@ -82,10 +77,7 @@ TEST_F(Audio, ChannelsVolumesAndPanning)
 	PlaySound(mixer, "Sounds/other", 1.0f);
 	PlaySoundOnChannel(mixer, "Sounds/long", 1.0f, 0);  // and a shot cuts off the one before
 	EXPECT_EQ(Channels(), "lolo" + std::string(12, 'l'));
-}
 
-TEST_F(Audio, SoundsLoadOnceMissingOnesStaySilentAndMusicRestarts)
-{
 	Mix_Chunk *before = Chunk("Sounds/long");
 	EXPECT_TRUE(LoadSound(mixer, "Sounds/long") && Chunk("Sounds/long") == before);
 	for (const char *name : {"Sounds/nothere", "Sounds/broken"}) {
@@ -106,20 +98,14 @@ TEST_F(Audio, SoundsLoadOnceMissingOnesStaySilentAndMusicRestarts)
 	EXPECT_TRUE(Mix_PlayingMusic() && !Mix_PausedMusic() && Mix_FadingMusic() == MIX_FADING_IN);
 	EXPECT_FALSE(LoadMusic(mixer, "Sounds/nothere"));
 	EXPECT_EQ(mixer->music, nullptr);
-}
 
-// Opened, closed, then failing to open: every operation must be harmless.
-TEST_F(Audio, WithoutADeviceEverythingIsHarmless)
-{
-	PlaySound(mixer, "Sounds/long", 1.0f);
+	// closed and failing to open again: every operation must be harmless
 	CleanupAudioMixer(mixer);
 	SDL_QuitSubSystem(SDL_INIT_AUDIO);
 	setenv("SDL_AUDIODRIVER", "no such driver", 1);
 	memset((void *)mixer, 0xAB, sizeof *mixer);  // whatever was there before
-	EXPECT_FALSE(InitializeAudioMixer(mixer, 1, 15));
-	EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
-	EXPECT_FALSE(LoadSound(mixer, "Sounds/long"));
-	EXPECT_FALSE(LoadMusic(mixer, "Sounds/music"));
+	EXPECT_FALSE(InitializeAudioMixer(mixer, 1, 15) || Mix_QuerySpec(nullptr, nullptr, nullptr));
+	EXPECT_FALSE(LoadSound(mixer, "Sounds/long") || LoadMusic(mixer, "Sounds/music"));
 	PlaySound(mixer, "Sounds/long", 1.0f);  // once a crash inside SDL_mixer
 	PlaySoundInStereo(mixer, "Sounds/long", 0.2f, 0.8f);
 	PlaySoundOnChannel(mixer, "Sounds/long", 1.0f, 0);
@@ -127,5 +113,5 @@ TEST_F(Audio, WithoutADeviceEverythingIsHarmless)
 	PauseMusic(mixer);
 	SetMusicVolume(mixer, 0.5f);
 	CleanupAudioMixer(mixer);
-	setenv("SDL_AUDIODRIVER", "dummy", 1);
+	SDL_Quit();
 }
