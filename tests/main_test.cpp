@@ -35,6 +35,8 @@ struct Script
 	size_t newgame = 0;  // the first poll of a second game
 };
 
+void PrintTo(const Script &script, std::ostream *out) { *out << script.name; }
+
 static const Script scripts[] = {
 	{"KeyHeldAtOpenWaitsUndrawnThenEscapeEnds", 0, {ReturnButton | D, SpaceButton, Fire3Button | Esc, 0, 0, Esc}, false,
 		".....S", 0, 0},

@@ -38,7 +38,6 @@ StartX()
 
 # zep started in the run folder, what it says kept in $ERR.
 StartGame() { (cd "$RUNDIR" && exec ./zep 2>"$ERR") & GAME=$!; }
-# The usual start: zep in the menu, its bundles there.
 Begin() { RequireBundles; StartX; StartGame; }
 
 # WaitFor <what> <check> ...: screenshots into <test>-<step>-<what>.png until
