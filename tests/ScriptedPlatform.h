@@ -1,10 +1,7 @@
-// A platform of the tests' own in place of Platform/SDL/Input and Time. A test
-// program that includes this header (from one source file) defines
-// HandleInput, GetButtonState, TicksPerSecond, GetTicks and SleepForTicks
-// itself, so the linker leaves zepcore's Input.o and Time.o out: keep those
-// two files holding nothing else. Input follows a script of one button state
-// per poll; every poll past its end is a closed window, so no loop can wait
-// for ever. The clock moves only when something sleeps on it or a test sets it.
+// Platform/SDL/Input and Time replaced at link time in a test program that
+// includes this from one source file (keep those two holding nothing else):
+// input follows a script, one button state per poll, every poll past its end
+// a closed window; the clock moves only by sleeps and by the tests.
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -41,9 +41,9 @@ TEST(Screen, FramesReachTheWindowAndUndrawnOnesRepeat)
 	ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
 	ASSERT_TRUE(_InitializeScreen());
 	SDL_Surface *window = SDL_GetVideoSurface();
-	ASSERT_TRUE(window->w == 640 && window->h == 480 && window->format->BitsPerPixel == 32);
-	EXPECT_EQ((std::vector<Uint32>{window->format->Rmask, window->format->Gmask, window->format->Bmask}),
-		(std::vector<Uint32>{0xFF0000u, 0xFF00u, 0xFFu}));
+	SDL_PixelFormat *format = window->format;
+	ASSERT_TRUE(window->w == 640 && window->h == 480 && format->BitsPerPixel == 32 && format->Rmask == 0xFF0000u &&
+		format->Gmask == 0xFF00u && format->Bmask == 0xFFu);
 	Bitmap *screen = StartScreenUpdates();
 	ASSERT_TRUE(screen->width == 320 && screen->height == 240 && screen->bytesperrow == 1280);
 	for (int y = 0; y < 240; y++)

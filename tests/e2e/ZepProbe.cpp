@@ -1,8 +1,8 @@
-// zepprobe: the end-to-end tests' eyes and hand on a running zep in an X
-// server. It closes zep's window as a window manager does, and checks a
-// screenshot (a 640x480 PNG of the pixel-doubled window) against what the
-// engine itself draws. Run it in the game's folder, where the bundles are.
-//   zepprobe close
+// zepprobe: the end-to-end tests' eyes and hand on zep in an X server. It
+// closes a window as a window manager does, and checks a screenshot (a 640x480
+// PNG of the pixel-doubled window) against what the engine itself draws, with
+// the bundles of the folder it runs in.
+//   zepprobe close <window id>
 //   zepprobe text <shot.png> <8|12|16> <x> <y> <left|right> <text|white|highlight> <string>
 //   zepprobe sprite <shot.png> <entry> <x> <y> <radius>
 //   zepprobe sky <shot.png> <x0 from> <x0 to>
@@ -11,7 +11,6 @@
 // Xlib's own "Font" is renamed on the way in: the engine has one.
 #define Font XFont
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #undef Font
 #include <png.h>
 #include <cstdio>
@@ -33,23 +32,17 @@ static std::vector<Pixel> shot(Size);  // the screenshot at game resolution, opa
 // False unless the file is a 640x480 picture whose every 2x2 block is one colour.
 static bool LoadShot(const char *path)
 {
-	png_image image;
-	memset(&image, 0, sizeof image);
+	png_image image = {};
 	image.version = PNG_IMAGE_VERSION;
 	if (!png_image_begin_read_from_file(&image, path)) return false;
-	image.format = PNG_FORMAT_RGB;
-	std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-	bool sized = image.width == 2 * Width && image.height == 2 * Height;
-	if (!sized) png_image_free(&image);
-	if (!sized || !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
-	auto at = [&rgb](int x, int y) {
-		const uint8_t *p = &rgb[((size_t)y * 2 * Width + x) * 3];
-		return 0xFF000000u | p[0] << 16 | p[1] << 8 | p[2];
-	};
+	image.format = PNG_FORMAT_BGRA;  // opaque 0xAARRGGBB words on this little-endian target, as the engine's
+	std::vector<Pixel> big(4 * Size);
+	if (image.width != 2 * Width || image.height != 2 * Height) return png_image_free(&image), false;
+	if (!png_image_finish_read(&image, nullptr, big.data(), 0, nullptr)) return false;
 	for (int i = 0; i < Size; i++) {
-		int x = 2 * (i % Width), y = 2 * (i / Width);
-		shot[i] = at(x, y);
-		if (at(x + 1, y) != shot[i] || at(x, y + 1) != shot[i] || at(x + 1, y + 1) != shot[i]) return false;
+		const Pixel *block = &big[(size_t)(i / Width) * 4 * Width + 2 * (i % Width)];
+		shot[i] = block[0];
+		if (block[1] != shot[i] || block[2 * Width] != shot[i] || block[2 * Width + 1] != shot[i]) return false;
 	}
 	return true;
 }
@@ -66,34 +59,30 @@ static std::vector<Pixel> Drawn(const std::function<void(Bitmap *)> &draw)
 
 static bool IsInColourClass(Pixel p, const char *colourclass)
 {
-	int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-	if (!strcmp(colourclass, "text")) return r == 224 && g == 255 && b == 224;
-	if (!strcmp(colourclass, "white")) return r == 255 && g == 255 && b == 255;
-	return r == g && r >= 145 && b == 128;  // the menus' pulsing highlight
+	p &= 0xFFFFFF;
+	if (!strcmp(colourclass, "text")) return p == 0xE0FFE0;
+	if (!strcmp(colourclass, "white")) return p == 0xFFFFFF;
+	return p >> 16 == (p >> 8 & 255) && p >> 16 >= 145 && (p & 255) == 128;  // the menus' pulsing highlight
 }
 
 // Every ink pixel of the text is on screen in one colour of the class.
 static int CheckText(int size, int x, int y, bool right, const char *colourclass, const char *str)
 {
 	const Font *font = size == 8 ? &OL8Font : size == 12 ? &OL12Font : &OL16Font;
-	std::vector<Pixel> ink = Drawn([&](Bitmap *b) {
-		if (right) DrawStringToTheLeftOf(b, font, x, y, 0xFFFFFFFFu, str);
-		else DrawString(b, font, x, y, 0xFFFFFFFFu, str);
-	});
-	int count = 0, wrong = -1;
+	std::vector<Pixel> ink = Drawn([&](Bitmap *b) { (right ? DrawStringToTheLeftOf : DrawString)(b, font, x, y, ~0u, str); });
+	int count = 0;
 	Pixel first = 0;
 	for (int i = 0; i < Size; i++) {
 		if (!ink[i]) continue;
 		if (count++ == 0) first = shot[i];
-		if ((!IsInColourClass(shot[i], colourclass) || shot[i] != first) && wrong < 0) wrong = i;
-	}
-	if (count == 0 || wrong >= 0) {
-		printf("\"%s\" at (%d, %d) is not all one %s colour: %s (%06X at (%d, %d))\n", str, x, y, colourclass,
-			count ? "a pixel differs" : "no ink", wrong >= 0 ? shot[wrong] & 0xFFFFFF : 0, wrong % Width, wrong / Width);
-		return 1;
+		if (!IsInColourClass(shot[i], colourclass) || shot[i] != first) {
+			printf("\"%s\" at (%d, %d) is not all one %s colour: %06X at (%d, %d)\n", str, x, y, colourclass,
+				shot[i] & 0xFFFFFF, i % Width, i / Width);
+			return 1;
+		}
 	}
 	printf("\"%s\" is %s (%06X, %d pixels)\n", str, colourclass, first & 0xFFFFFF, count);
-	return 0;
+	return count ? 0 : 1;
 }
 
 // The best of draws 0 .. count-1 by the fraction of its pixels that the
@@ -112,28 +101,18 @@ static double BestMatch(int count, int *which, const std::function<void(Bitmap *
 }
 
 // Some frame of the entry, its top-left within radius of (x, y), is on
-// screen with at most a tenth of it covered. Each frame is drawn once and
-// compared at every place: the game runs on meanwhile.
+// screen with at most a tenth of it covered.
 static int CheckSprite(const char *entry, int x, int y, int radius)
 {
 	RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(game.resources, entry, nullptr);
 	if (!frames) return printf("no \"%s\" in the bundles\n", entry), 2;
-	double best = 0;
-	int bestframe = 0, bestx = 0, besty = 0;
-	for (int f = 0; frames[f]; f++) {
-		std::vector<Pixel> drawn = Drawn([&](Bitmap *b) { DrawRLEBitmap(b, frames[f], 0, 0); });
-		for (int k = 0; k < (2 * radius + 1) * (2 * radius + 1); k++) {
-			int sx = x + k % (2 * radius + 1) - radius, sy = y + k / (2 * radius + 1) - radius, opaque = 0, same = 0;
-			for (int py = 0; py < frames[f]->height && py < Height; py++)
-				for (int px = 0; px < frames[f]->width && px < Width; px++) {
-					Pixel p = drawn[py * Width + px];
-					bool inside = sx + px >= 0 && sx + px < Width && sy + py >= 0 && sy + py < Height;
-					if (p & 0x80000000u) opaque++, same += inside && (p | 0xFF000000u) == shot[(sy + py) * Width + sx + px];
-				}
-			if (opaque && (double)same / opaque > best) best = (double)same / opaque, bestframe = f, bestx = sx, besty = sy;
-		}
-	}
-	printf("best match of \"%s\": frame %d at (%d, %d), %.0f%% of its pixels\n", entry, bestframe, bestx, besty, best * 100);
+	int count = 0, side = 2 * radius + 1, k = 0;
+	while (frames[count]) count++;
+	double best = BestMatch(count * side * side, &k, [&](Bitmap *b, int k) {
+		DrawRLEBitmap(b, frames[k / (side * side)], x + k % side - radius, y + k / side % side - radius);
+	});
+	printf("best match of \"%s\": frame %d at (%d, %d), %.0f%% of its pixels\n", entry, k / (side * side),
+		x + k % side - radius, y + k / side % side - radius, best * 100);
 	return best >= 0.9 ? 0 : 1;
 }
 
@@ -155,45 +134,28 @@ static int CheckSky(int from, int to)
 	return best >= 0.8 ? 0 : 1;
 }
 
-// Asks every top-level window of class "zep" to close, as a window manager
-// does, with the WM_DELETE_WINDOW message that SDL turns into a quit event:
-// 0 when one was asked, 1 when there is none, 2 without a display.
-static int CloseGameWindow()
+// Asks the window to close as a window manager does, with the
+// WM_DELETE_WINDOW message that SDL turns into a quit event.
+static int CloseGameWindow(Window window)
 {
 	Display *display = XOpenDisplay(nullptr);
 	if (!display) return printf("cannot open the display\n"), 2;
-	Window root, parent, *children = nullptr;
-	unsigned int count = 0, closed = 0;
 	XEvent event;
 	memset(&event, 0, sizeof event);
 	event.xclient.type = ClientMessage;
+	event.xclient.window = window;
 	event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
 	event.xclient.format = 32;
 	event.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
-	event.xclient.data.l[1] = CurrentTime;
-	if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-		for (unsigned int i = 0; i < count; i++) {
-			XClassHint hint;
-			if (!XGetClassHint(display, children[i], &hint)) continue;
-			if (hint.res_class && !strcmp(hint.res_class, "zep")) {
-				event.xclient.window = children[i];
-				XSendEvent(display, children[i], False, NoEventMask, &event);
-				closed++;
-			}
-			XFree(hint.res_name);
-			XFree(hint.res_class);
-		}
-		XFree(children);
-	}
+	Status sent = XSendEvent(display, window, False, NoEventMask, &event);
 	XCloseDisplay(display);
-	printf(closed ? "closed the window\n" : "no zep window\n");
-	return closed ? 0 : 1;
+	return sent ? 0 : 1;
 }
 
 int main(int argc, char **argv)
 {
 	const char *command = argc > 1 ? argv[1] : "";
-	if (argc == 2 && !strcmp(command, "close")) return CloseGameWindow();
+	if (argc == 3 && !strcmp(command, "close")) return CloseGameWindow(strtoul(argv[2], nullptr, 0));
 	int size = argc > 3 ? atoi(argv[3]) : 0;
 	bool text = !strcmp(command, "text") && argc == 9 && (size == 8 || size == 12 || size == 16);
 	if (!text && !(!strcmp(command, "sprite") && argc == 7) && !(!strcmp(command, "sky") && argc == 5))

@@ -1,39 +1,56 @@
-# Bundles from another writer and incomplete sets. zep started on a complete
-# set rewritten with every entry's data 1 to 3 bytes past a 4-byte boundary
-# shows the title menu; without Sounds.laser it shows the menu and plays,
-# saying once what it plays without; with a broken sprite bundle it ends with
-# exit code 1 and a message naming the entry, the fault and its offset.
+# Bundles: without the complete set zep exits with 1, naming the file missing
+# or damaged and the folder. A set rewritten with every entry's data 1 to 3
+# bytes past a 4-byte boundary shows the menu; without Sounds.laser zep plays,
+# saying so once; a broken sprite bundle makes it exit with 1, naming the
+# entry, the fault and its offset. A closed window ends menu and play with 0.
 source "$(dirname "$0")/lib.bash"
 RequireBundles
-LASERPACK=$(realpath "$RUNDIR/../tools/laserpack/laserpack")
 FOLDER=$(mktemp -d)
-trap 'rm -rf "$FOLDER" "$FOLDER.err"; Cleanup' EXIT
-mkdir -p "$FOLDER/Graphics/Backgrounds"
+trap 'rm -rf "$FOLDER"; Cleanup' EXIT
 ln -s "$(realpath "$RUNDIR/zep")" "$FOLDER/zep"
+
+# ExpectRefusal <text> ...: zep, started in $FOLDER, ends with exit code 1
+# naming each text on stderr; no window is needed for that.
+ExpectRefusal()
+{
+	(cd "$FOLDER" && SDL_VIDEODRIVER=dummy timeout $((10 * SLOW)) ./zep) >/dev/null 2>"$ERR"
+	local code=$? text
+	echo "zep said: $(cat "$ERR")"
+	[ "$code" = 1 ] || Fail "exit code $code, expected 1"
+	for text; do grep -qF -- "$text" "$ERR" || Fail "the message does not name $text"; done
+}
+
+ExpectRefusal '"Graphics/Sprites.laser"' "$FOLDER"
+mkdir -p "$FOLDER/Graphics/Backgrounds"
 skew=1
-for b in Graphics/Sprites Graphics/Title Graphics/Backgrounds/NightSky Sounds; do
-	"$LASERPACK" --skew $skew "$RUNDIR/$b.laser" "$FOLDER/$b.laser" || Fail "cannot rewrite $b.laser"
+for b in "${BUNDLES[@]}"; do
+	"$RUNDIR/../tools/laserpack/laserpack" --skew $skew "$RUNDIR/$b.laser" "$FOLDER/$b.laser" || Fail "cannot rewrite $b.laser"
 	skew=$((skew % 3 + 1))
 done
-RUNDIR=$FOLDER  # zep and zepprobe read the rewritten bundles
-StartZep() { (cd "$RUNDIR" && exec ./zep 2>"$FOLDER.err") & GAME=$!; }
+# each picture bundle missing, then cut off in the middle (without the sounds zep plays)
+for b in "${BUNDLES[@]:0:3}"; do
+	mv "$FOLDER/$b.laser" "$FOLDER/$b.away"
+	ExpectRefusal "\"$b.laser\"" "$FOLDER"
+	head -c "$(($(stat -c %s "$FOLDER/$b.away") / 2))" "$FOLDER/$b.away" >"$FOLDER/$b.laser"
+	ExpectRefusal "\"$b.laser\"" "$FOLDER"
+	mv "$FOLDER/$b.away" "$FOLDER/$b.laser"
+done
+
+RUNDIR=$FOLDER  # zepprobe reads the rewritten bundles
 StartX
-StartZep
-MenuChecks 0; WaitFor unaligned-menu "${CHECKS[@]}"
-Press Escape
+StartGame
+Menu 0 unaligned-menu
+CloseWindow
 ExpectExit 0
 
 rm "$FOLDER/Sounds.laser"
-StartZep
-MenuChecks 0; WaitFor menu-without-sounds "${CHECKS[@]}"
-Press z
-PlayChecks; WaitFor play-without-sounds "${CHECKS[@]}"
+StartGame
+Menu 0 menu-without-sounds
+Play play-without-sounds z
 CloseWindow
 ExpectExit 0
-echo "zep said: $(cat "$FOLDER.err")"
-grep -qF 'plays without some of its sounds: the bundle file "Sounds.laser" is missing' "$FOLDER.err" || Fail "not said"
-# (the sanitizer build adds its own report to stderr: count zep's lines only)
-[ "$(grep -c '^zEP' "$FOLDER.err")" = 1 ] || Fail "said more than once"
+grep -qF 'plays without some of its sounds: the bundle file "Sounds.laser" is missing' "$ERR" || Fail "not said: $(cat "$ERR")"
+[ "$(grep -c 'plays without' "$ERR")" = 1 ] || Fail "said more than once: $(cat "$ERR")"
 
 # the first span of the first picture of the first sprite entry made 65535 pixels wide
 sprites=$FOLDER/Graphics/Sprites.laser
@@ -42,9 +59,4 @@ entry=$(Word 140)
 span=$((entry + $(Word "$entry") + 8))
 name=$(dd if="$sprites" bs=1 skip=152 count=32 2>/dev/null | tr -d '\0')
 printf '\377\377' | dd of="$sprites" bs=1 seek=$span conv=notrunc 2>/dev/null
-(cd "$FOLDER" && timeout 10 ./zep) 2>"$FOLDER.err"
-code=$?
-echo "zep said: $(cat "$FOLDER.err")"
-[ "$code" = 1 ] || Fail "exit code $code, expected 1"
-grep -qF "Sprites.laser: entry \"$name\", frame 0: row 0 runs past the image's width of" "$FOLDER.err" || Fail "not named"
-grep -qF "at offset $(printf 0x%x $span)" "$FOLDER.err" || Fail "the offset is not named"
+ExpectRefusal "Sprites.laser: entry \"$name\", frame 0: row 0 runs past the image's width of" "at offset $(printf 0x%x $span)"

@@ -1,27 +1,23 @@
-# Shared steps of the end-to-end tests, sourced by each tests/e2e/*.sh, which
-# CTest runs as: bash <test>.sh <run folder> <zepprobe> <screenshot folder>.
-# A test starts its own Xvfb, starts zep from the run folder, presses keys
-# with xdotool, waits for screenshots to show what it expects, and checks how
-# zep ends. Needs Xvfb, xdotool and ImageMagick. ZEP_E2E_SLOW (default 1)
-# multiplies every wait and key hold, for slower builds (the sanitizers).
+# Shared steps of the end-to-end tests (bash <test>.sh <run folder> <zepprobe>
+# <screenshot folder>): each starts its own Xvfb and zep, presses keys with
+# xdotool and waits for screenshots (ImageMagick) to show what it expects.
+# ZEP_E2E_SLOW (default 1) multiplies every wait and key hold, for slower builds.
 set -uo pipefail
 RUNDIR=$1 PROBE=$2 SHOTS=$3
 TEST=$(basename "$0" .sh) SLOW=${ZEP_E2E_SLOW:-1}
 mkdir -p "$SHOTS"
-rm -f "$SHOTS/$TEST"-*.png
-XVFB='' GAME='' STEP=0
+rm -f "$SHOTS/$TEST"-*
+XVFB='' GAME='' STEP=0 ERR=$SHOTS/$TEST-stderr.txt
+BUNDLES=(Graphics/Sprites Graphics/Title Graphics/Backgrounds/NightSky Sounds)
 
 Fail() { echo "FAIL: $*"; exit 1; }
-# Seconds for <milliseconds>, times SLOW.
-Ms() { printf '%d.%03d' $(($1 * SLOW / 1000)) $(($1 * SLOW % 1000)); }
-
 Cleanup() { kill $GAME $XVFB 2>/dev/null; wait 2>/dev/null; }
 trap Cleanup EXIT
 
 # Tests of play need the four bundles; until they are built there is nothing to play.
 RequireBundles()
 {
-	for b in Graphics/Sprites Graphics/Title Graphics/Backgrounds/NightSky Sounds; do
+	for b in "${BUNDLES[@]}"; do
 		[ -f "$RUNDIR/$b.laser" ] || { echo "SKIP: $RUNDIR/$b.laser has not been built"; exit 77; }
 	done
 }
@@ -40,22 +36,22 @@ StartX()
 	unset SDL_VIDEODRIVER
 }
 
-StartGame() { (cd "$RUNDIR" && exec ./zep) & GAME=$!; }
+# zep started in the run folder, what it says kept in $ERR.
+StartGame() { (cd "$RUNDIR" && exec ./zep 2>"$ERR") & GAME=$!; }
+Begin() { RequireBundles; StartX; StartGame; }
 
-# Screenshot into <test>-<step>-<what>.png; the last one of a step is kept.
-Shoot() { SHOT="$SHOTS/$TEST-$(printf %02d "$STEP")-$1.png"; import -window root "$SHOT" 2>/dev/null; }
-
-# WaitFor <what> <check> ...: screenshots until one passes every check, for
-# up to 10 seconds (times SLOW). A check is a zepprobe command line without
-# the program and the file, in shell quoting: "text 8 312 4 right white 'Score: 00000'".
+# WaitFor <what> <check> ...: screenshots into <test>-<step>-<what>.png until
+# one passes every check (zepprobe's arguments but the file, shell-quoted),
+# for up to 10 seconds (times SLOW).
 WaitFor()
 {
 	local what=$1 deadline=$((SECONDS + 10 * SLOW)) check out ok
 	shift
 	STEP=$((STEP + 1))
+	SHOT="$SHOTS/$TEST-$(printf %02d "$STEP")-$what.png"
 	while :; do
 		kill -0 "$GAME" 2>/dev/null || { wait "$GAME"; Fail "zep ended with exit code $? while waiting for $what"; }
-		Shoot "$what"
+		import -window root "$SHOT" 2>/dev/null
 		ok=1 out=''
 		for check in "$@"; do
 			eval "local args=($check)"
@@ -67,12 +63,40 @@ WaitFor()
 	done
 }
 
-# A press long enough for a 60 Hz loop to see the key down and then up.
-Press() { xdotool keydown "$1" && sleep "$(Ms 150)" && xdotool keyup "$1" && sleep "$(Ms 50)"; }
+# Menu <highlighted item: 0|1|2> <what> [key ...], Credits <what> [key ...],
+# Play <what> [key ...]: the keys pressed, then WaitFor that screen. Play has
+# begun with the score line, the sky and, once the view has settled 80 pixels
+# ahead of it, the player at its starting place (world 100, 100).
+Menu()
+{
+	local lit=(text text text)
+	lit[$1]=highlight
+	Press "${@:3}"
+	WaitFor "$2" "text 12 187 140 left ${lit[0]} 'Start game'" "text 12 187 156 left ${lit[1]} Credits" \
+		"text 12 187 172 left ${lit[2]} Quit" "text 8 190 207 left text 'Arrow keys to move,'" \
+		"text 8 190 216 left text 'Z to fire (and select),'" "text 8 190 225 left text 'Left shift to focus fire.'" \
+		"text 8 230 2 left text 'zEP beta version'"
+}
+Credits()
+{
+	Press "${@:2}"
+	WaitFor "$1" "text 8 180 140 left text 'Code & Graphics:'" "text 16 189 152 left text Quillon" \
+		"text 8 180 176 left text 'Audio & Title Art:'" "text 16 189 188 left text Ambrel" "text 12 200 216 left highlight OK"
+}
+Play()
+{
+	Press "${@:2}"
+	WaitFor "$1" "text 8 312 4 right white 'Score: 00000'" "sprite Graphics/Sprites/OL 68 86 3" "sky -160 40"
+}
 
-CloseWindow() { "$PROBE" close || Fail "could not close the window"; }
+# Press <key> ...: each long enough for a 60 Hz loop to see it down and then up.
+Ms() { printf '%d.%03d' $(($1 * SLOW / 1000)) $(($1 * SLOW % 1000)); }
+Press() { for key; do xdotool keydown "$key" && sleep "$(Ms 150)" && xdotool keyup "$key" && sleep "$(Ms 50)"; done; }
 
-# ExpectExit <code>: zep must end within 10 seconds (times SLOW) with that exit code.
+# Closes zep's window as a window manager does.
+CloseWindow() { "$PROBE" close "$(xdotool search --class '^zep$' | head -1)" || Fail "could not close zep's window"; }
+
+# ExpectExit <code>: zep must end with that exit code within 10 seconds (times SLOW).
 ExpectExit()
 {
 	local deadline=$((SECONDS + 10 * SLOW)) code
@@ -80,31 +104,5 @@ ExpectExit()
 		[ $SECONDS -ge $deadline ] && Fail "zep still runs, expected it to end with $1" || sleep 0.1
 	done
 	wait "$GAME"; code=$? GAME=''
-	[ "$code" = "$1" ] || Fail "zep ended with exit code $code, expected $1"
-	echo "zep ended with exit code $code"
-}
-
-# The checks of each screen, left in CHECKS. The menu's with the highlight
-# on item <0|1|2>:
-MenuChecks()
-{
-	local items=("'Start game'" Credits Quit) i colour=(text text text)
-	colour[$1]=highlight CHECKS=()
-	for i in 0 1 2; do CHECKS+=("text 12 187 $((140 + 16 * i)) left ${colour[$i]} ${items[$i]}"); done
-	CHECKS+=("text 8 190 207 left text 'Arrow keys to move,'" "text 8 190 216 left text 'Z to fire (and select),'"
-		"text 8 190 225 left text 'Left shift to focus fire.'" "text 8 230 2 left text 'zEP beta version'")
-}
-
-CreditsChecks()
-{
-	CHECKS=("text 8 180 140 left text 'Code & Graphics:'" "text 16 189 152 left text Quillon"
-		"text 8 180 176 left text 'Audio & Title Art:'" "text 16 189 188 left text Ambrel"
-		"text 12 200 216 left highlight OK")
-}
-
-# Play has begun: the score line, the sky and, once the view has settled 80
-# pixels ahead of it, the player at its starting place (world 100, 100).
-PlayChecks()
-{
-	CHECKS=("text 8 312 4 right white 'Score: 00000'" "sprite Graphics/Sprites/OL 68 86 3" "sky -160 40")
+	[ "$code" = "$1" ] || { cat "$ERR"; Fail "zep ended with exit code $code, expected $1"; }
 }

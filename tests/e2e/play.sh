@@ -2,19 +2,12 @@
 # "Score: 00000"; Escape returns to a fresh menu with "Start game"
 # highlighted; a second game starts the same way; "Quit" ends with exit code 0.
 source "$(dirname "$0")/lib.bash"
-RequireBundles
-StartX
-StartGame
-MenuChecks 0; WaitFor menu "${CHECKS[@]}"
-Press z
-PlayChecks; WaitFor play "${CHECKS[@]}"
-Press Escape
-MenuChecks 0; WaitFor menu-after-play "${CHECKS[@]}"
-Press z
-PlayChecks; WaitFor second-game "${CHECKS[@]}"
-Press Escape
-MenuChecks 0; WaitFor menu-again "${CHECKS[@]}"
-Press Up
-MenuChecks 2; WaitFor quit-selected "${CHECKS[@]}"
+Begin
+Menu 0 menu
+Play play z
+Menu 0 menu-after-play Escape
+Play second-game z
+Menu 0 menu-again Escape
+Menu 2 quit-selected Up
 Press z
 ExpectExit 0

@@ -1,17 +1,12 @@
-# The built .deb installed, played and removed. dpkg installs it into a
-# scratch root with a database of its own: ctest runs as root on machines
-# that several developers share, and must neither install zep there nor wait
-# on the system's dpkg lock. The libraries come from the machine.
+# The built .deb installed, played and removed, in a scratch root with a dpkg
+# database of its own: ctest runs as root on shared machines and must neither
+# install zep there nor wait on the system's dpkg lock.
 #   bash install.sh <root>/usr/share/games/zep <zepprobe> <shots> <deb> <root>
 source "$(dirname "$0")/../e2e/lib.bash"
 DEB=$4 ROOT=$5
 [ -f "$DEB" ] || Fail "$DEB has not been built"
 rm -rf "$ROOT" && mkdir -p "$ROOT/var/lib/dpkg/updates" "$ROOT/var/lib/dpkg/info" && touch "$ROOT/var/lib/dpkg/status"
-Dpkg()
-{
-	local out
-	out=$(dpkg --root="$ROOT" --force-not-root --force-depends --log=/dev/null "$@" 2>&1) || Fail "dpkg $* failed: $out"
-}
+Dpkg() { dpkg --root="$ROOT" --force-not-root --force-depends --log=/dev/null "$@" >"$ERR" 2>&1 || Fail "dpkg $* failed: $(cat "$ERR")"; }
 
 # Its dependencies are packages this machine has.
 for dep in $(dpkg-deb -f "$DEB" Depends | sed 's/([^)]*)//g; s/,/ /g'); do
@@ -27,20 +22,16 @@ for size in 16 32 48 64 128 256; do
 	got=$(identify -format %wx%h "$ROOT/usr/share/icons/hicolor/${size}x$size/apps/zep.png") || Fail "no $size px icon"
 	[ "$got" = "${size}x$size" ] || Fail "the $size px icon is $got"
 done
-echo "installed: $(dpkg --root="$ROOT" -L zep | wc -l) paths"
 
 # Started by its launcher from another folder, it finds its bundles.
 StartX
-(cd "$SHOTS" && exec "$ROOT/usr/games/zep") &
-GAME=$!
-MenuChecks 0; WaitFor menu "${CHECKS[@]}"
-Press z
-PlayChecks; WaitFor play "${CHECKS[@]}"
+(cd "$SHOTS" && exec "$ROOT/usr/games/zep") & GAME=$!
+Menu 0 menu
+Play play z
 CloseWindow
 ExpectExit 0
 
 Dpkg -r zep
 left=$(find "$ROOT" -mindepth 1 -not -path "$ROOT/var" -not -path "$ROOT/var/lib" -not -path "$ROOT/var/lib/dpkg*")
 [ -z "$left" ] || Fail "left behind after dpkg -r: $left"
-dpkg --root="$ROOT" -s zep 2>/dev/null | grep -q '^Status: install' && Fail "still installed"
-echo "removed: nothing left behind"
+! dpkg --root="$ROOT" -s zep 2>/dev/null | grep -q '^Status: install' || Fail "still installed"
