@@ -1,5 +1,5 @@
 // The real input over SDL's dummy video driver, which has no keyboard: keys
-// are set in SDL's keyboard snapshot, events pushed onto SDL's own queue.
+// are set in SDL's keyboard snapshot.
 #include <gtest/gtest.h>
 #include <SDL.h>
 #include <cstring>
@@ -20,14 +20,6 @@ protected:
 		memset(keys, 0, numkeys);
 	}
 	void TearDown() override { SDL_Quit(); }
-	static std::vector<Uint8> Queued()
-	{
-		SDL_Event events[32];
-		int n = SDL_PeepEvents(events, 32, SDL_PEEKEVENT, SDL_ALLEVENTS);
-		std::vector<Uint8> types;
-		for (int i = 0; i < n; i++) types.push_back(events[i].type);
-		return types;
-	}
 };
 
 // Each key sets its own bit, which its test (where the game has one) finds
@@ -52,18 +44,3 @@ TEST_F(Input, EachKeySetsItsOwnBitAndOthersNone)
 	EXPECT_EQ(GetButtonState(), 0xB00000FFu);
 }
 
-TEST_F(Input, QuitStopsTheDrainAndLeavesLaterEventsQueued)
-{
-	for (Uint8 type : {SDL_KEYDOWN, SDL_MOUSEBUTTONDOWN, SDL_QUIT, SDL_USEREVENT, SDL_QUIT, SDL_KEYUP}) {
-		SDL_Event event;
-		memset(&event, 0, sizeof event);
-		event.type = type;
-		ASSERT_EQ(SDL_PushEvent(&event), 0);
-	}
-	EXPECT_FALSE(HandleInput());
-	EXPECT_EQ(Queued(), (std::vector<Uint8>{SDL_USEREVENT, SDL_QUIT, SDL_KEYUP}));
-	EXPECT_FALSE(HandleInput());
-	EXPECT_EQ(Queued(), (std::vector<Uint8>{SDL_KEYUP}));
-	EXPECT_TRUE(HandleInput());
-	EXPECT_TRUE(Queued().empty());
-}

@@ -195,18 +195,6 @@ TEST_F(Objects, AreasSpendTheirPowerAsAModelSays)
 	}
 }
 
-TEST_F(Objects, ClippingBoundsAreInclusive)
-{
-	game.x0 = 100;
-	const int inside[][2] = {{-32, 0}, {352, 0}, {0, -32}, {0, 272}, {-32, -32}, {352, 272}};
-	const int outside[][2] = {{-33, 0}, {353, 0}, {0, -33}, {0, 273}};
-	for (auto p : inside) NewBody(&game.playerbullets, 1, 100 + p[0], p[1], 1);
-	for (auto p : outside) NewBody(&game.playerbullets, 2, 100 + p[0], p[1], 1);
-	NewBody(&game.playerbullets, 2, 100 - 32, 0, 1)->obj.x -= 1;  // just left of -32
-	ClipObjectListAgainstScreen(&game.playerbullets, -32, 352, -32, 272);
-	EXPECT_EQ(Ids(&game.playerbullets), std::vector<int>(6, 1));
-}
-
 TEST_F(Objects, CreationStampsInsertsAtTheHeadMovesAndStopsWhenThePoolIsFull)
 {
 	game.timer = 77;
@@ -284,16 +272,3 @@ TEST_F(Objects, AimingTheShortWayWithoutOverflow)
 	}
 }
 
-TEST_F(Objects, WorldCoordinatesWrapAroundTheView)
-{
-	const struct { int32_t got, want; } rows[] = {
-		{XCoordDifference(0, 0x7FF000), 0x1000}, {XCoordDifference(0x7FF000, 0), -0x1000},
-		{XCoordDifference(0x400000, 0), 0x400000}, {XCoordDifference(0x400001, 0), -0x3FFFFF},
-		{XCoordDifference(0, 0x400000), 0x400000}, {XCoordDifference(INT32_MIN, INT32_MAX), 1},
-		{YCoordDifference(INT32_MIN, 1), INT32_MAX}, {ScreenYCoordForWorldCoord(-1), -1},
-		{(game.x0 = 500, ScreenXCoordForWorldCoord(Px(510) + 2048)), 10}, {ScreenXCoordForWorldCoord(Px(500) - 1), -1},
-		{WrappedXCoordForWorldCoord(Px(500 + 2048 * 3)), 0}, {(game.x0 = 2040, ScreenXCoordForWorldCoord(Px(5))), 13},
-		{ScreenXCoordForWorldCoord(Px(2030)), -10}, {(game.x0 = -8, ScreenXCoordForWorldCoord(0)), 8},
-	};
-	for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) EXPECT_EQ(rows[i].got, rows[i].want) << "row " << i;
-}

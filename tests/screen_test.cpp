@@ -36,35 +36,3 @@ TEST(CopyDoubledPixels, EveryPathDoublesIntoEveryShapeOfSurface)
 	}
 }
 
-TEST(Screen, FramesReachTheWindowAndUndrawnOnesRepeat)
-{
-	ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-	ASSERT_TRUE(_InitializeScreen());
-	SDL_Surface *window = SDL_GetVideoSurface();
-	SDL_PixelFormat *format = window->format;
-	ASSERT_TRUE(window->w == 640 && window->h == 480 && format->BitsPerPixel == 32 && format->Rmask == 0xFF0000u &&
-		format->Gmask == 0xFF00u && format->Bmask == 0xFFu);
-	Bitmap *screen = StartScreenUpdates();
-	ASSERT_TRUE(screen->width == 320 && screen->height == 240 && screen->bytesperrow == 1280);
-	for (int y = 0; y < 240; y++)
-		for (int x = 0; x < 320; x++) *BitmapPixelPointer(screen, x, y) = Pattern(x, y);
-	// the second frame draws nothing and shows the first again: nothing clears the drawing bitmap
-	for (int frame = 0; frame < 2; frame++) {
-		memset(window->pixels, 0, (size_t)window->pitch * 480);
-		EXPECT_EQ(StartScreenUpdates(), screen);
-		EndScreenUpdates();
-		int mismatches = 0;
-		for (int y = 0; y < 480; y++)
-			for (int x = 0; x < 640; x++)
-				mismatches += *(Pixel *)((uint8_t *)window->pixels + y * window->pitch + 4 * x) != Pattern(x / 2, y / 2);
-		EXPECT_EQ(mismatches, 0);
-	}
-	SDL_Quit();
-	// with no such video driver there is no window to be had
-	setenv("SDL_VIDEODRIVER", "nosuchdriver", 1);
-	testing::internal::CaptureStderr();
-	EXPECT_FALSE(_InitializeScreen());
-	std::string message = testing::internal::GetCapturedStderr();
-	EXPECT_EQ(message.rfind("zEP: cannot open a 640x480 window", 0), 0u) << message;
-	EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
-}

@@ -1,6 +1,6 @@
-// Bundles: lookups, pictures from aligned and unaligned files drawing alike,
-// refusals that name the fault, the loader and the game's set. Randomly
-// damaged bundles are fuzz/bundle_fuzz.cpp's.
+// Bundles: pictures from aligned and unaligned files drawing alike, refusals
+// that name the fault, the loader. Randomly damaged bundles are
+// fuzz/bundle_fuzz.cpp's.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,34 +69,6 @@ TEST(Bundle, UnalignedFilesDrawWhatAlignedOnesDraw)
 	EXPECT_TRUE(b->bytesperrow == 4 && *BitmapPixelPointer(b, 0, 0) == 0xff000001 && *BitmapPixelPointer(b, 0, 1) == 0xff000002);
 }
 
-TEST(Bundle, LookupsFollowTheDirectoryAndTheChain)
-{
-	std::string name32(32, 'n');
-	BundleImage one, none;
-	one.Add(name32, 'S', {'x'});
-	one.Add("same", 'S', {'t', 'w', 'o'});
-	LoadedBundle a(SampleBundle(1), "Graphics/Sprites"), b(none.Build(), "None"), c(one.Build(), "One");
-	a.self->head.next = b.self;
-	b.self->head.next = c.self;
-	const struct
-	{
-		std::string name;
-		const char *found;  // the first bytes of the data, or null
-	} cases[] = {{"Graphics/Sprites/points", "ogg"}, {"points", "ogg"}, {"Graphics/Sprite/points", nullptr},
-		{"Graphics/Sprites2/points", nullptr}, {"Graphics/points", nullptr}, {"Graphics/Sprites/a", "\3"},
-		{"Graphics/Sprites/zz", ""}, {"Graphics/Sprites/0", nullptr}, {"Graphics/Sprites/zzz", nullptr},
-		{"same", "one"}, {"One/same", "two"}, {name32, "x"}, {"One/" + name32 + "tail", "x"},
-		{"One/" + name32.substr(1), nullptr}, {"None/x", nullptr}};
-	for (const auto &k : cases) {
-		size_t size = 1234;
-		const char *data = (const char *)DataForResourceWithName(a.self, k.name.c_str(), &size);
-		if (!k.found) EXPECT_TRUE(data == nullptr && size == 1234) << k.name;
-		else EXPECT_TRUE(data && std::string(data, size) == k.found) << k.name;
-	}
-	EXPECT_EQ(DataForResourceWithName(nullptr, "points", nullptr), nullptr);
-	a.self->head.next = b.self->head.next = nullptr;
-}
-
 TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 {
 	std::vector<uint32_t> shared = {12, 12, 0, 1, 400};  // two frames, one image of 400 rows
@@ -144,8 +116,7 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 }
 
 // The loader in a scratch folder: request order, failed requests left out
-// and explained, reuse without rereading, and the game's start-up check,
-// which needs the pictures but not the sounds.
+// and explained, reuse without rereading, and the game's start-up check.
 TEST(Loader, BatchesRefusalsAndTheGameSet)
 {
 	ScratchFolder scratch;
@@ -183,22 +154,4 @@ TEST(Loader, BatchesRefusalsAndTheGameSet)
 	FreeResourceLoader(nullptr);
 	ASSERT_EQ(chdir(".."), 0);
 
-	// the game's set, one picture short (the full set loads in the game's own tests); sounds may be missing
-	BundleImage sets[3];  // Sprites, Title, the rest
-	for (size_t i = 0; i < NumberOfGameResources; i++) {
-		const GameResource &r = GameResources[i];
-		std::string entry = strrchr(r.name, '/') + 1;
-		BundleImage &set = sets[strncmp(r.name, "Graphics/Sprites/", 17) == 0 ? 0 : strncmp(r.name, "Graphics/Title/", 15) == 0 ? 1 : 2];
-		if (r.type == 'B') set.AddBitmap(entry, Pictures[0]);
-		if (r.type == 'R') set.AddFrames(entry, std::vector<Picture>(r.pictures - (entry == "Star"), Pictures[1]));
-	}
-	LoadedBundle sprites(sets[0].Build(1), "Graphics/Sprites"), title(sets[1].Build(), "Graphics/Title"),
-		sky(sets[2].Build(3), "Graphics/Backgrounds/NightSky");
-	sprites.self->head.next = title.self;
-	title.self->head.next = sky.self;
-	EXPECT_FALSE(CheckGameResources(sprites.self, problem, sizeof problem));
-	EXPECT_STREQ(problem, "\"Graphics/Sprites/Star\" has 1 pictures, the game needs 2");
-	EXPECT_FALSE(CheckGameSounds(sprites.self, problem, sizeof problem));
-	EXPECT_STREQ(problem, "the bundle file \"Sounds.laser\" is missing");
-	sprites.self->head.next = title.self->head.next = nullptr;
 }
