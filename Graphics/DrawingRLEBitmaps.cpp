@@ -1,14 +1,17 @@
 // Drawing of RLE images: the renderer's hot path. Transparent runs are
 // skipped in one step and each opaque run of the plain kind is one block copy,
-// so the cost follows the opaque pixels. Vertical clipping happens once per
-// image; per-run horizontal clipping is paid only by images that straddle the
-// left or right edge.
+// so the cost follows the opaque pixels. Images with a span index (what
+// bundles hand out) are drawn from it and start at their first visible row;
+// others walk their spans. Vertical clipping happens once per image; per-run
+// horizontal clipping is paid only by images that straddle the left or right
+// edge.
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 #include "Graphics/Clipping.h"
 #include "Graphics/Drawing.h"
+#include "Graphics/RLEBitmapIndex.h"
 
 // Keeps the compiler from folding a pointer step that is known on one branch
 // into the step that depends on a loaded value (see WalkRLERows).
@@ -39,16 +42,6 @@ static const Pixel *SkipRLERows(const Pixel *rows, int width, int n)
 	return rows;
 }
 
-static void AdjustRLERows(const Pixel **rows, int width, int *height, int *y, int maxheight)
-{
-	if (*y + *height > maxheight) *height = maxheight - *y;
-	if (*y < 0) {
-		*rows = SkipRLERows(*rows, width, -*y);
-		*height += *y;
-		*y = 0;
-	}
-}
-
 // The four kinds differ only in what they do with one run; the row walk is
 // shared and the run action is inlined into each instantiation.
 template <typename RunAction>
@@ -71,6 +64,33 @@ static inline void WalkRLERows(Bitmap *bitmap, const Pixel *rows, int width, int
 			rows += 1 + filled;
 		}
 	}
+}
+
+// An indexed image's runs, in rows top to bottom: no run's address depends
+// on another's, so the processor can work on several at once.
+template <typename RunAction>
+static inline void WalkRLESpans(Bitmap *bitmap, const RLEBitmap *src, const RLEBitmapIndex *index, int top, int bottom, int x0,
+	int y0, RunAction run)
+{
+	uint8_t *pixels = (uint8_t *)bitmap->pixels;
+	ptrdiff_t bytesperrow = bitmap->bytesperrow;
+	const Pixel *stored = RLEBitmapRows(src);
+	const RLESpan *end = index->spans + index->rowstarts[bottom];
+	for (const RLESpan *s = index->spans + index->rowstarts[top]; s < end; s++) {
+		int y = y0 + s->y;
+		run((Pixel *)(pixels + (ptrdiff_t)y * bytesperrow), y, x0 + s->x, stored + s->pixels, s->length);
+	}
+}
+
+// Every run of the rows that lie on the bitmap, from the index when the
+// image has one. Flattened: a call for each run costs more than most runs.
+template <typename RunAction>
+__attribute__((flatten)) static void WalkRuns(Bitmap *bitmap, const RLEBitmap *src, int x0, int y0, RunAction run)
+{
+	int top = y0 < 0 ? -y0 : 0, bottom = src->height;
+	if (y0 + bottom > bitmap->height) bottom = bitmap->height - y0;
+	if (const RLEBitmapIndex *index = IndexOfRLEBitmap(src)) WalkRLESpans(bitmap, src, index, top, bottom, x0, y0, run);
+	else WalkRLERows(bitmap, SkipRLERows(RLEBitmapRows(src), src->width, top), src->width, bottom - top, x0, y0 + top, run);
 }
 
 // Sprite runs are mostly short, where a call to memcpy costs more than the
@@ -103,22 +123,6 @@ static inline bool ClipRun(int *start, int *num, int *skip, int max)
 	return *num > 0;
 }
 
-static void DrawRLEBitmapRowsNoClip(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0)
-{
-	WalkRLERows(bitmap, rows, width, height, x0, y0, [](Pixel *dest, int, int start, const Pixel *pixels, int filled) {
-		CopyRun(dest + start, pixels, filled);
-	});
-}
-
-static void DrawRLEBitmapRows(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0)
-{
-	int max = bitmap->width;
-	WalkRLERows(bitmap, rows, width, height, x0, y0, [max](Pixel *dest, int, int start, const Pixel *pixels, int num) {
-		int skip;
-		if (ClipRun(&start, &num, &skip, max)) CopyRun(dest + start + skip, pixels + skip, num);
-	});
-}
-
 // Composite runs. Any mode is called once per pixel; the game's blink mode
 // is recognised by its address and blended a vector at a time where the
 // processor has them, with the same result (a pixel whose bit 31 is clear
@@ -135,20 +139,20 @@ static inline void CompositeRun(Pixel *dest, const Pixel *src, int n, Compositio
 #if defined(__SSE2__)
 static inline __m128i BlendHalfTransparent(__m128i below, __m128i above)
 {
-	const __m128i low7 = _mm_set1_epi32(0x7F7F7F7F), low1 = _mm_set1_epi32(0x01010101);
-	__m128i half = _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(above, 1), low7), _mm_and_si128(_mm_srli_epi32(below, 1), low7));
-	half = _mm_add_epi32(half, _mm_and_si128(_mm_and_si128(above, below), low1));
+	// the byte average rounded up, less the odd bit: each byte's (a + b) / 2 rounded down
+	const __m128i low1 = _mm_set1_epi8(1);
+	__m128i half = _mm_sub_epi8(_mm_avg_epu8(above, below), _mm_and_si128(_mm_xor_si128(above, below), low1));
 	__m128i opaque = _mm_srai_epi32(above, 31);
 	return _mm_or_si128(_mm_and_si128(opaque, half), _mm_andnot_si128(opaque, below));
 }
 
-// The last block of a run overlaps the ones before it; it is blended from the
-// pixels as they were before any store, so the overlap receives the same
-// value twice instead of being blended twice. Inlined into the row walk: a
-// call for each run costs more than most runs.
+// The last block of a run overlaps the ones before it (a run of up to 8 is
+// two blocks, one from each end); it is blended from the pixels as they were
+// before any store, so the overlap receives the same value twice instead of
+// being blended twice.
 __attribute__((always_inline)) static inline void CompositeRun(Pixel *dest, const Pixel *src, int n, HalfTransparent)
 {
-	if (n >= 4) {
+	if (n > 8) {
 		__m128i last = BlendHalfTransparent(_mm_loadu_si128((const __m128i *)(dest + n - 4)),
 			_mm_loadu_si128((const __m128i *)(src + n - 4)));
 		for (int i = 0; i < n - 4; i += 4) {
@@ -156,13 +160,22 @@ __attribute__((always_inline)) static inline void CompositeRun(Pixel *dest, cons
 			_mm_storeu_si128(d, BlendHalfTransparent(_mm_loadu_si128(d), _mm_loadu_si128((const __m128i *)(src + i))));
 		}
 		_mm_storeu_si128((__m128i *)(dest + n - 4), last);
-	} else if (n >= 2) {
-		__m128i first = BlendHalfTransparent(_mm_loadl_epi64((const __m128i *)dest), _mm_loadl_epi64((const __m128i *)src));
-		__m128i last = BlendHalfTransparent(_mm_loadl_epi64((const __m128i *)(dest + n - 2)),
-			_mm_loadl_epi64((const __m128i *)(src + n - 2)));
-		_mm_storel_epi64((__m128i *)dest, first);
-		_mm_storel_epi64((__m128i *)(dest + n - 2), last);
-	} else if (n == 1) dest[0] = FastHalfTransparentCompositionMode(dest[0], src[0]);
+	} else if (n >= 4) {
+		__m128i first = BlendHalfTransparent(_mm_loadu_si128((const __m128i *)dest), _mm_loadu_si128((const __m128i *)src));
+		__m128i last = BlendHalfTransparent(_mm_loadu_si128((const __m128i *)(dest + n - 4)),
+			_mm_loadu_si128((const __m128i *)(src + n - 4)));
+		_mm_storeu_si128((__m128i *)dest, first);
+		_mm_storeu_si128((__m128i *)(dest + n - 4), last);
+	} else {
+		// one to three pixels, without a branch on which: the first, the
+		// middle and the last, blended from what lay there before any store
+		int middle = n / 2, last = n - 1;
+		__m128i v = BlendHalfTransparent(_mm_setr_epi32((int)dest[0], (int)dest[middle], (int)dest[last], 0),
+			_mm_setr_epi32((int)src[0], (int)src[middle], (int)src[last], 0));
+		dest[last] = (Pixel)_mm_cvtsi128_si32(_mm_srli_si128(v, 8));
+		dest[middle] = (Pixel)_mm_cvtsi128_si32(_mm_srli_si128(v, 4));
+		dest[0] = (Pixel)_mm_cvtsi128_si32(v);
+	}
 }
 #else
 static inline void CompositeRun(Pixel *dest, const Pixel *src, int n, HalfTransparent)
@@ -171,93 +184,57 @@ static inline void CompositeRun(Pixel *dest, const Pixel *src, int n, HalfTransp
 }
 #endif
 
-template <typename Mode>
-static void CompositeRLEBitmapRowsNoClip(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, Mode mode)
+// Runs copied as they are, or cut at the bitmap's left and right edges.
+static auto CopyRuns()
 {
-	WalkRLERows(bitmap, rows, width, height, x0, y0, [mode](Pixel *dest, int, int start, const Pixel *pixels, int filled) {
-		CompositeRun(dest + start, pixels, filled, mode);
-	});
+	return [](Pixel *dest, int, int start, const Pixel *pixels, int n) { CopyRun(dest + start, pixels, n); };
 }
 
-template <typename Mode>
-static void CompositeRLEBitmapRows(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, Mode mode)
+static auto ClippedCopyRuns(int max)
 {
-	int max = bitmap->width;
-	WalkRLERows(bitmap, rows, width, height, x0, y0, [max, mode](Pixel *dest, int, int start, const Pixel *pixels, int num) {
+	return [max](Pixel *dest, int, int start, const Pixel *pixels, int n) {
 		int skip;
-		if (ClipRun(&start, &num, &skip, max)) CompositeRun(dest + start + skip, pixels + skip, num, mode);
-	});
+		if (ClipRun(&start, &n, &skip, max)) CopyRun(dest + start + skip, pixels + skip, n);
+	};
 }
 
-static void DrawFilledRLEBitmapRows(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, Pixel c)
+template <typename Mode>
+static void CompositeRuns(Bitmap *bitmap, const RLEBitmap *src, int x, int y, Mode mode)
 {
-	WalkRLERows(bitmap, rows, width, height, x0, y0, [bitmap, c](Pixel *, int y, int start, const Pixel *, int filled) {
-		DrawHorizontalLine(bitmap, start, y, filled, c);
-	});
+	if (IsSpanCompletelyInside(x, src->width, bitmap->width))
+		WalkRuns(bitmap, src, x, y, [mode](Pixel *dest, int, int start, const Pixel *pixels, int n) {
+			CompositeRun(dest + start, pixels, n, mode);
+		});
+	else
+		WalkRuns(bitmap, src, x, y, [max = bitmap->width, mode](Pixel *dest, int, int start, const Pixel *pixels, int n) {
+			int skip;
+			if (ClipRun(&start, &n, &skip, max)) CompositeRun(dest + start + skip, pixels + skip, n, mode);
+		});
 }
 
-static void DrawFilledRLEBitmapRowsNoClip(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, Pixel c)
+static bool IsRLEBitmapOutside(Bitmap *bitmap, const RLEBitmap *src, int x, int y)
 {
-	WalkRLERows(bitmap, rows, width, height, x0, y0, [bitmap, c](Pixel *, int y, int start, const Pixel *, int filled) {
-		DrawHorizontalLineNoClip(bitmap, start, y, filled, c);
-	});
-}
-
-static void CompositeFilledRLEBitmapRows(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, Pixel c,
-	CompositionMode mode)
-{
-	WalkRLERows(bitmap, rows, width, height, x0, y0, [bitmap, c, mode](Pixel *, int y, int start, const Pixel *, int filled) {
-		CompositeHorizontalLine(bitmap, start, y, filled, c, mode);
-	});
-}
-
-static void CompositeFilledRLEBitmapRowsNoClip(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0,
-	Pixel c, CompositionMode mode)
-{
-	WalkRLERows(bitmap, rows, width, height, x0, y0, [bitmap, c, mode](Pixel *, int y, int start, const Pixel *, int filled) {
-		CompositeHorizontalLineNoClip(bitmap, start, y, filled, c, mode);
-	});
-}
-
-// Clips vertically; false when nothing of the image is on the bitmap.
-static bool ClipRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int *y, const Pixel **rows, int *height)
-{
-	if (IsCompletelyOutside(x, *y, src->width, src->height, bitmap->width, bitmap->height)) return false;
-	*rows = RLEBitmapRows(src);
-	*height = src->height;
-	AdjustRLERows(rows, src->width, height, y, bitmap->height);
-	return true;
+	return IsCompletelyOutside(x, y, src->width, src->height, bitmap->width, bitmap->height);
 }
 
 void DrawRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int y)
 {
-	const Pixel *rows;
-	int height;
-	if (!ClipRLEBitmap(bitmap, src, x, &y, &rows, &height)) return;
-	if (IsSpanCompletelyInside(x, src->width, bitmap->width)) DrawRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y);
-	else DrawRLEBitmapRows(bitmap, rows, src->width, height, x, y);
+	if (IsRLEBitmapOutside(bitmap, src, x, y)) return;
+	if (IsSpanCompletelyInside(x, src->width, bitmap->width)) WalkRuns(bitmap, src, x, y, CopyRuns());
+	else WalkRuns(bitmap, src, x, y, ClippedCopyRuns(bitmap->width));
 }
 
 void DrawRLEBitmapNoClip(Bitmap *bitmap, RLEBitmap *src, int x, int y)
 {
-	DrawRLEBitmapRows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y);
+	WalkRLERows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y, ClippedCopyRuns(bitmap->width));
 }
 
 void CompositeRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int y, CompositionMode mode)
 {
-	const Pixel *rows;
-	int height;
-	if (!ClipRLEBitmap(bitmap, src, x, &y, &rows, &height)) return;
-	bool inside = IsSpanCompletelyInside(x, src->width, bitmap->width);
-	if (mode == DummyCompositionMode) {
-		// the mode that keeps what is drawn: a plain copy
-		if (inside) DrawRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y);
-		else DrawRLEBitmapRows(bitmap, rows, src->width, height, x, y);
-	} else if (mode == FastHalfTransparentCompositionMode) {
-		if (inside) CompositeRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y, HalfTransparent());
-		else CompositeRLEBitmapRows(bitmap, rows, src->width, height, x, y, HalfTransparent());
-	} else if (inside) CompositeRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y, mode);
-	else CompositeRLEBitmapRows(bitmap, rows, src->width, height, x, y, mode);
+	if (IsRLEBitmapOutside(bitmap, src, x, y)) return;
+	if (mode == DummyCompositionMode) DrawRLEBitmap(bitmap, src, x, y);  // the mode that keeps what is drawn
+	else if (mode == FastHalfTransparentCompositionMode) CompositeRuns(bitmap, src, x, y, HalfTransparent());
+	else CompositeRuns(bitmap, src, x, y, mode);
 }
 
 // Composites pixel by pixel through the clipped pixel operation, so rows off
@@ -269,30 +246,40 @@ void CompositeRLEBitmapNoClip(Bitmap *bitmap, RLEBitmap *src, int x, int y, Comp
 
 void DrawFilledRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int y, Pixel c)
 {
-	const Pixel *rows;
-	int height;
-	if (!ClipRLEBitmap(bitmap, src, x, &y, &rows, &height)) return;
+	if (IsRLEBitmapOutside(bitmap, src, x, y)) return;
 	if (IsSpanCompletelyInside(x, src->width, bitmap->width))
-		DrawFilledRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y, c);
-	else DrawFilledRLEBitmapRows(bitmap, rows, src->width, height, x, y, c);
+		WalkRuns(bitmap, src, x, y, [bitmap, c](Pixel *, int y, int start, const Pixel *, int n) {
+			DrawHorizontalLineNoClip(bitmap, start, y, n, c);
+		});
+	else
+		WalkRuns(bitmap, src, x, y, [bitmap, c](Pixel *, int y, int start, const Pixel *, int n) {
+			DrawHorizontalLine(bitmap, start, y, n, c);
+		});
 }
 
 void DrawFilledRLEBitmapNoClip(Bitmap *bitmap, RLEBitmap *src, int x, int y, Pixel c)
 {
-	DrawFilledRLEBitmapRows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y, c);
+	WalkRLERows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y, [bitmap, c](Pixel *, int y, int start, const Pixel *, int n) {
+		DrawHorizontalLine(bitmap, start, y, n, c);
+	});
+}
+
+static auto CompositeLines(Bitmap *bitmap, Pixel c, CompositionMode mode)
+{
+	return [bitmap, c, mode](Pixel *, int y, int start, const Pixel *, int n) { CompositeHorizontalLine(bitmap, start, y, n, c, mode); };
 }
 
 void CompositeFilledRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int y, Pixel c, CompositionMode mode)
 {
-	const Pixel *rows;
-	int height;
-	if (!ClipRLEBitmap(bitmap, src, x, &y, &rows, &height)) return;
+	if (IsRLEBitmapOutside(bitmap, src, x, y)) return;
 	if (IsSpanCompletelyInside(x, src->width, bitmap->width))
-		CompositeFilledRLEBitmapRowsNoClip(bitmap, rows, src->width, height, x, y, c, mode);
-	else CompositeFilledRLEBitmapRows(bitmap, rows, src->width, height, x, y, c, mode);
+		WalkRuns(bitmap, src, x, y, [bitmap, c, mode](Pixel *, int y, int start, const Pixel *, int n) {
+			CompositeHorizontalLineNoClip(bitmap, start, y, n, c, mode);
+		});
+	else WalkRuns(bitmap, src, x, y, CompositeLines(bitmap, c, mode));
 }
 
 void CompositeFilledRLEBitmapNoClip(Bitmap *bitmap, RLEBitmap *src, int x, int y, Pixel c, CompositionMode mode)
 {
-	CompositeFilledRLEBitmapRows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y, c, mode);
+	WalkRLERows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y, CompositeLines(bitmap, c, mode));
 }

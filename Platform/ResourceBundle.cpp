@@ -12,14 +12,16 @@
 //
 //   'B': the Bitmap record; then, when its pixels do not lie on 4 bytes in
 //        the file, an aligned copy of them (rows 4 * width bytes apart)
-//   'R': the null-terminated RLEBitmap* array; then, for each frame whose
-//        image does not lie on 4 bytes, an aligned copy of the image
+//   'R': the null-terminated RLEBitmap* array; then, for each frame, its
+//        RLEBitmapIndex, a copy of its image, and the index's row starts and
+//        spans (none for an image too large to index)
 //
 // and points the entry's offset at its first record. A lookup hands out
 // "bundle + offset" for every type alike; all of it is freed with the block.
-// BitmapSideSize and FrameSideSize give the sizes, for the check that
-// measures the block and for the fix-up that fills it; a record per frame
-// (a row index, say) is added in those two places and in FixUpFrame.
+// BitmapSideSize and FrameSideLayout give the sizes, for the check that
+// measures the block and for the fix-up that fills it. Frames are copied
+// even when aligned: the index must lie just before the image, where drawing
+// finds it once the loader has registered the block (see RLEBitmapIndex.h).
 //
 // Nothing in a file is trusted: the one check walks every RLE image span by
 // span as drawing will, with every count, offset and size, and names what it
@@ -31,6 +33,7 @@
 #include <cstring>
 #include "Graphics/Bitmap.h"
 #include "Graphics/RLEBitmap.h"
+#include "Graphics/RLEBitmapIndex.h"
 
 static const char Magic[8] = {'L', 'o', 'V', 'e', 'S', 'i', 'G', 'n'};
 
@@ -67,21 +70,36 @@ static uint64_t BitmapSideSize(uint64_t pixeloffset, int32_t bytesperrow, int wi
 	return Pad8(sizeof(Bitmap)) + (inplace ? 0 : Pad8(4 * (uint64_t)width * (uint64_t)height));
 }
 
-static uint64_t FrameSideSize(uint64_t imageoffset, uint64_t imagesize)
+// The side records of one frame: where each part lies from the first.
+struct FrameSide
 {
-	return IsAligned(imageoffset) ? 0 : Pad8(imagesize);
+	uint64_t image, rowstarts, spans, size;
+};
+
+static FrameSide FrameSideLayout(int32_t width, int32_t height, uint64_t imagesize, uint64_t spans)
+{
+	FrameSide f;
+	f.image = sizeof(RLEBitmapIndex);
+	f.rowstarts = f.spans = f.size = f.image + Pad8(imagesize);
+	if (CanIndexRLEBitmap(width, height)) {
+		f.spans = f.rowstarts + Pad8(4 * ((uint64_t)height + 1));
+		f.size = f.spans + Pad8(sizeof(RLESpan) * spans);
+	}
+	return f;
 }
 
-// The walk of one checked RLE image: its size in bytes.
-static uint64_t RLEBitmapSize(const uint8_t *image)
+// The walk of one checked RLE image: its size in bytes and its opaque runs.
+static uint64_t RLEBitmapSize(const uint8_t *image, uint64_t *spans)
 {
 	int32_t width = (int32_t)Read32(image), height = (int32_t)Read32(image + 4);
 	uint64_t pos = 8;
+	*spans = 0;
 	for (int32_t r = 0; width > 0 && r < height; r++)
 		for (int64_t x = 0; x < width;) {
 			uint32_t span = Read32(image + pos);
 			pos += 4 + 4 * (uint64_t)FilledSpanLength(span);
 			x += EmptySpanLength(span) + FilledSpanLength(span);
+			*spans += FilledSpanLength(span) > 0;
 		}
 	return pos;
 }
@@ -120,8 +138,8 @@ static void SetWhere(Checker *c, const char *name, int frame)
 	else snprintf(c->where, sizeof c->where, "entry \"%s\", frame %d: ", printable, frame);
 }
 
-// Walks the RLE image at file offset pos; its size, or 0 when it is refused.
-// A row ends when its position reaches or passes the width, but only an empty
+// Walks the RLE image at file offset pos; the bytes of its side records, or
+// 0 when it is refused. A row ends when its position reaches or passes the width, but only an empty
 // run may pass it: a filled one would be drawn outside the picture.
 static uint64_t CheckRLEBitmap(Checker *c, uint64_t pos)
 {
@@ -134,7 +152,7 @@ static uint64_t CheckRLEBitmap(Checker *c, uint64_t pos)
 		Refuse(c, pos, "the image's size %d x %d is out of range", width, height);
 		return 0;
 	}
-	uint64_t start = pos;
+	uint64_t start = pos, spans = 0;
 	pos += 8;
 	for (int32_t r = 0; width > 0 && r < height; r++) {
 		for (int64_t x = 0; x < width;) {
@@ -149,6 +167,7 @@ static uint64_t CheckRLEBitmap(Checker *c, uint64_t pos)
 				return 0;
 			}
 			pos += 4 + 4 * (uint64_t)filled;
+			spans += filled > 0;
 			if (pos > c->filesize) {
 				Refuse(c, pos - 4 * (uint64_t)filled - 4, "row %d's pixels run past the end of the file", r);
 				return 0;
@@ -162,7 +181,7 @@ static uint64_t CheckRLEBitmap(Checker *c, uint64_t pos)
 		return 0;
 	}
 	c->budget -= pos - start;
-	return pos - start;
+	return FrameSideLayout(width, height, pos - start, spans).size;
 }
 
 // Side bytes of an 'R' entry, or 0 when it is refused.
@@ -179,9 +198,9 @@ static uint64_t CheckFrames(Checker *c, const ResourceBundleEntry *e)
 		uint32_t offset = Read32(c->file + e->offset + 4 * count);
 		if (offset == 0) break;
 		SetWhere(c, e->name, (int)count);
-		uint64_t at = (uint64_t)e->offset + offset, size = CheckRLEBitmap(c, at);
+		uint64_t size = CheckRLEBitmap(c, (uint64_t)e->offset + offset);
 		if (size == 0) side = UINT64_MAX;  // go on: every problem of the entry is named
-		else if (side != UINT64_MAX) side += FrameSideSize(at, size);
+		else if (side != UINT64_MAX) side += size;
 		if (c->stop) return 0;
 	}
 	SetWhere(c, e->name, -1);
@@ -286,11 +305,20 @@ static void FixUpBitmap(uint8_t *base, uint64_t *side, ResourceBundleEntry *e)
 
 static RLEBitmap *FixUpFrame(uint8_t *base, uint64_t *side, uint64_t at)
 {
-	if (IsAligned(at)) return (RLEBitmap *)(base + at);
-	uint64_t size = RLEBitmapSize(base + at);
-	uint8_t *copy = TakeSide(base, side, FrameSideSize(at, size));
-	memcpy(copy, base + at, size);
-	return (RLEBitmap *)copy;
+	uint64_t spans, size = RLEBitmapSize(base + at, &spans);
+	int32_t width = (int32_t)Read32(base + at), height = (int32_t)Read32(base + at + 4);
+	FrameSide layout = FrameSideLayout(width, height, size, spans);
+	uint8_t *record = TakeSide(base, side, layout.size);
+	RLEBitmap *image = (RLEBitmap *)(record + layout.image);
+	memcpy(image, base + at, size);
+	RLEBitmapIndex *index = (RLEBitmapIndex *)record;
+	*index = {nullptr, nullptr};
+	if (CanIndexRLEBitmap(width, height)) {
+		index->rowstarts = (uint32_t *)(record + layout.rowstarts);
+		index->spans = (RLESpan *)(record + layout.spans);
+		BuildRLEBitmapIndex(image, (uint32_t *)index->rowstarts, (RLESpan *)index->spans);
+	}
+	return image;
 }
 
 static void FixUpFrames(uint8_t *base, uint64_t *side, ResourceBundleEntry *e)

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdlib>
 #include <cstring>
+#include "Graphics/RLEBitmapIndex.h"
 #include "Platform/ResourceBundle.h"
 
 struct ResourceLoader;
@@ -28,6 +29,7 @@ static inline void FreeResourceBundleList(ResourceBundle *bundle)
 {
 	while (bundle) {
 		ResourceBundle *next = bundle->head.next;
+		RemoveIndexedRLEBlock(bundle);
 		free(bundle);
 		bundle = next;
 	}

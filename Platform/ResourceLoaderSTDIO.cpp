@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include "Platform/ResourceLoader.h"
+#include "Graphics/RLEBitmapIndex.h"
 
 ResourceLoader *AllocResourceLoader()
 {
@@ -110,5 +111,6 @@ ResourceBundle *AllocAndLoadBundleAtPath(ResourceLoader *, const char *path)
 		free(bundle);
 		return Refuse(path, filename, "the magic changed while it was loaded");
 	}
+	AddIndexedRLEBlock(bundle, grown + memorysize);  // FreeResourceBundleList removes it
 	return bundle;
 }

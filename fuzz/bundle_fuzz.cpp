@@ -1,10 +1,12 @@
 // Fuzz target: a bundle file, checked where it lies at an odd address (the
 // check reads any alignment), once. A refusal must say why; whatever the check
 // lets through must fix up, look up by every name and draw to the last pixel
-// without a fault, from aligned copies where its pictures are not aligned.
+// without a fault, from aligned copies where its pictures are not aligned, and
+// its frames must draw the same through their indexes as by their spans.
 #include <cstdlib>
 #include <cstring>
 #include "Graphics/Drawing.h"
+#include "Graphics/RLEBitmapIndex.h"
 #include "Platform/GameResources.h"
 #include "Platform/ResourceBundle.h"
 
@@ -22,9 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	memcpy(bundle, data, size);
 	if (!FixUpResourceBundle(bundle, size, "Graphics/Sprites")) abort();  // it was found valid a moment ago
 
-	static Pixel screen[48][64];
-	Bitmap canvas;
+	static Pixel screen[48][64], walked[48][64];
+	Bitmap canvas, walkedcanvas;
 	InitializeBitmap(&canvas, 64, 48, sizeof screen[0], &screen[0][0]);
+	InitializeBitmap(&walkedcanvas, 64, 48, sizeof walked[0], &walked[0][0]);
 	ResourceBundleEntry *entries = ResourceBundleEntries(bundle);
 	for (uint32_t i = 0; i < bundle->numentries; i++) {
 		char name[ResourceEntryNameSize + 1] = {};
@@ -38,9 +41,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 		if (entries[i].type == 'R') {
 			for (RLEBitmap **f = (RLEBitmap **)entry; *f; f++) {
 				if ((uintptr_t)*f % 4 != 0) abort();  // drawing reads 32-bit words
-				DrawRLEBitmap(&canvas, *f, -3, -5);
-				DrawRLEBitmap(&canvas, *f, 60, 40);
-				CompositeRLEBitmap(&canvas, *f, 10, 10, SourceOverCompositionMode);
+				for (bool indexed : {true, false}) {
+					Bitmap *b = indexed ? &canvas : &walkedcanvas;
+					if (indexed) AddIndexedRLEBlock(bundle, (char *)bundle + memorysize);
+					DrawRLEBitmap(b, *f, -3, -5);
+					DrawRLEBitmap(b, *f, 60, 40);
+					CompositeRLEBitmap(b, *f, 10, 10, SourceOverCompositionMode);
+					CompositeRLEBitmap(b, *f, -7, 30, FastHalfTransparentCompositionMode);
+					RemoveIndexedRLEBlock(bundle);
+				}
+				if (memcmp(screen, walked, sizeof screen) != 0) abort();
 			}
 		} else if (entries[i].type == 'B') {
 			Bitmap *b = (Bitmap *)entry;

@@ -12,6 +12,7 @@
 #include <vector>
 #include <gtest/gtest.h>
 #include "Graphics/Drawing.h"
+#include "Graphics/RLEBitmapIndex.h"
 #include "Platform/ResourceBundle.h"
 #include "tools/laserpack/BundleWriter.h"
 
@@ -74,8 +75,13 @@ struct LoadedBundle
 		self = (ResourceBundle *)malloc(size);
 		memcpy(self, file.data(), file.size());
 		EXPECT_TRUE(FixUpResourceBundle(self, file.size(), name));
+		AddIndexedRLEBlock(self, (uint8_t *)self + size);  // as the loader does
 	}
-	~LoadedBundle() { free(self); }
+	~LoadedBundle()
+	{
+		RemoveIndexedRLEBlock(self);
+		free(self);
+	}
 };
 
 // The picture an RLE image draws onto a cleared canvas of its size.

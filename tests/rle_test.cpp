@@ -1,9 +1,11 @@
 // RLE images: the encoder against the format's examples, and every drawing form of what it encodes
 // against a per-pixel model on a guard-framed bitmap, at places straddling every edge.
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <vector>
 #include "Graphics/Drawing.h"
+#include "Graphics/RLEBitmapIndex.h"
 #include "GuardedBitmap.h"
 
 // An encoded image; one spare word after the encoder's size shows an overrun.
@@ -39,6 +41,31 @@ static std::vector<Pixel> RandomPixels(std::mt19937 &rng, size_t n, unsigned den
 	for (Pixel &p : px) p = (rng() % 4 < density ? 0x80000000u : 0) | (rng() & 0x7FFFFFFFu);
 	return px;
 }
+
+// The image as a bundle hands it out: its index just before it, in a
+// registered block. An image too large to index gets an empty index.
+struct IndexedImage
+{
+	std::vector<uint64_t> block;
+	RLEBitmap *image;
+	explicit IndexedImage(const std::vector<Pixel> &words)
+	{
+		const RLEBitmap *src = (const RLEBitmap *)words.data();
+		size_t imagewords = (words.size() + 1) / 2, rowwords = ((size_t)src->height + 2) / 2;
+		block.assign(2 + imagewords + rowwords + 2 * words.size(), 0xCCCCCCCCCCCCCCCCu);
+		image = (RLEBitmap *)&block[2];
+		memcpy(image, words.data(), 4 * words.size());
+		RLEBitmapIndex *index = (RLEBitmapIndex *)block.data();
+		*index = {nullptr, nullptr};
+		if (CanIndexRLEBitmap(src->width, src->height)) {
+			index->rowstarts = (uint32_t *)&block[2 + imagewords];
+			index->spans = (RLESpan *)&block[2 + imagewords + rowwords];
+			BuildRLEBitmapIndex(image, (uint32_t *)index->rowstarts, (RLESpan *)index->spans);
+		}
+		AddIndexedRLEBlock(block.data(), block.data() + block.size());
+	}
+	~IndexedImage() { RemoveIndexedRLEBlock(block.data()); }
+};
 
 enum Kind { Plain, Composite, Filled, CompositeFilled };
 
@@ -100,10 +127,14 @@ TEST(RLEDrawing, EveryFormMatchesTheModelAcrossEveryEdge)
 		// drops what is off the bitmap: up to the depth of the guard frame
 		bool noclip = rng() % 2 && (kind == Composite ? y >= -GuardedBitmap::border && y + h <= H + GuardedBitmap::border
 		                                              : y >= 0 && y + h <= H);
-		GuardedBitmap got(W, H, 0xFF204060u), want(W, H, 0xFF204060u);
+		GuardedBitmap got(W, H, 0xFF204060u), gotindexed(W, H, 0xFF204060u), want(W, H, 0xFF204060u);
 		Draw(got, (RLEBitmap *)words.data(), x, y, kind, c, mode, noclip);
+		IndexedImage indexed(words);
+		ASSERT_EQ(IndexOfRLEBitmap(indexed.image) != nullptr, w > 0);
+		Draw(gotindexed, indexed.image, x, y, kind, c, mode, noclip);
 		Model(want, &src, x0, y0, w, h, x, y, kind, c, mode);
 		ASSERT_EQ(got.memory, want.memory) << "round " << round << " kind " << kind << (noclip ? " NoClip" : "");
+		ASSERT_EQ(gotindexed.memory, want.memory) << "indexed, round " << round << " kind " << kind << (noclip ? " NoClip" : "");
 	}
 }
 
@@ -117,4 +148,25 @@ TEST(RLEDrawing, RunsSplitAtTheLimit)
 	EXPECT_EQ(std::vector<Pixel>({r.At(0, 0), r.At(4, 0), r.At(5, 0), r.At(6, 0), r.At(7, 0)}),
 		std::vector<Pixel>({0xFF000000u | 65530u, 0xFF000000u | 65534u, 0xFFAAAAAAu, 0xFFBBBBBBu, 0u}));
 	EXPECT_TRUE(r.GuardsIntact());
+}
+
+// The registry holds eight blocks: a ninth draws by its spans, and removing a
+// block keeps the others found.
+TEST(RLEDrawing, IndexedBlocksBeyondTheRegistryStillDraw)
+{
+	std::vector<Pixel> px{A, T, B, A, B, T};
+	Bitmap src;
+	InitializeBitmap(&src, 3, 2, 12, px.data());
+	std::vector<Pixel> words = Encode(&src, 0, 0, 3, 2);
+	std::vector<std::unique_ptr<IndexedImage>> images;
+	for (int i = 0; i < 9; i++) images.push_back(std::make_unique<IndexedImage>(words));
+	EXPECT_EQ(IndexOfRLEBitmap(images[8]->image), nullptr);
+	images.erase(images.begin() + 3);
+	for (size_t i = 0; i < 7; i++) EXPECT_NE(IndexOfRLEBitmap(images[i]->image), nullptr) << i;
+	for (auto &image : images) {
+		GuardedBitmap got(4, 3, 0xFF204060u), want(4, 3, 0xFF204060u);
+		DrawRLEBitmap(&got.bitmap, image->image, 1, 1);
+		Model(want, &src, 0, 0, 3, 2, 1, 1, Plain, 0, DummyCompositionMode);
+		EXPECT_EQ(got.memory, want.memory);
+	}
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include "BundleImage.h"
 #include "GuardedBitmap.h"
+#include "Graphics/RLEBitmapIndex.h"
 #include "Platform/GameResources.h"
 #include "Platform/ResourceLoader.h"
 
@@ -45,16 +46,19 @@ TEST(Bundle, UnalignedFilesDrawWhatAlignedOnesDraw)
 		std::vector<uint8_t> file = SampleBundle(skew);
 		LoadedBundle l(file, "Graphics/Sprites");
 		ASSERT_NE(l.self, nullptr) << l.problems.first;
-		// aligned, and copied out of the file only when it must be
-		auto placed = [&](const void *p) {
-			return (uintptr_t)p % 4 == 0 && (p >= (void *)l.self && p < (void *)((char *)l.self + file.size())) == (skew == 0);
-		};
+		// aligned; bitmaps copied out of the file only when they must be, frames
+		// always, each behind its index
+		auto infile = [&](const void *p) { return p >= (void *)l.self && p < (void *)((char *)l.self + file.size()); };
+		auto placed = [&](const void *p) { return (uintptr_t)p % 4 == 0 && infile(p) == (skew == 0); };
 		RLEBitmap **frames = (RLEBitmap **)DataForResourceWithName(l.self, "Graphics/Sprites/Orb", nullptr);
 		ASSERT_NE(frames, nullptr);
 		for (int i = 0; i < 3; i++) {
 			std::vector<Pixel> expected = Pictures[i].pixels;
 			for (Pixel &p : expected) p = IsPixelTransparent(p) ? 0 : p;
-			EXPECT_TRUE(frames[i] && placed(frames[i]) && Drawn(frames[i]) == expected) << "skew " << skew << " frame " << i;
+			const RLEBitmapIndex *index = (const RLEBitmapIndex *)frames[i] - 1;
+			EXPECT_TRUE(frames[i] && (uintptr_t)frames[i] % 8 == 0 && !infile(frames[i]) && index->spans &&
+				index->rowstarts[frames[i]->height] == (uint32_t)(i == 0 ? 4 : i == 1 ? 1 : 3) && Drawn(frames[i]) == expected)
+				<< "skew " << skew << " frame " << i;
 		}
 		EXPECT_EQ(frames[3], nullptr);
 		Bitmap *title = (Bitmap *)DataForResourceWithName(l.self, "Title", nullptr);
