@@ -276,7 +276,7 @@ static void OutputDeflateLiteral(DeflateReader *self, uint8_t literal)
 // A match whose source and destination both lie before the window's end.
 // It writes exactly length bytes: bytes just past it are the oldest in the
 // window, which the next match may still need.
-static void CopyDeflateMatch(uint8_t *d, const uint8_t *s, uint32_t offset, uint32_t length)
+__attribute__((always_inline)) static inline void CopyDeflateMatch(uint8_t *d, const uint8_t *s, uint32_t offset, uint32_t length)
 {
 	if (offset >= 8) {  // each 8 bytes are out before they are read again
 		if (length >= 8) {
