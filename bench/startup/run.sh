@@ -21,8 +21,7 @@ for run in $(seq 1 "$RUNS"); do
 	(cd "$RUNDIR" && export ZEP_START_NS=$(date +%s%N) ZEP_FIRST_FRAME_FILE=$note \
 		LD_PRELOAD=$ROOT/build/bench/startup/libzepfirstframe.so && exec ./zep) &
 	GAME=$!
-	MenuChecks 0
-	WaitFor menu "${CHECKS[@]}" >/dev/null
+	Menu 0 menu >/dev/null
 	[ -s "$note" ] || Fail "run $run: the menu is on screen but no first frame was noted"
 	times+=("$(cat "$note")")
 	rm -f "$note"
