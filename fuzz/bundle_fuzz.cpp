@@ -5,6 +5,7 @@
 // its frames must draw the same through their indexes as by their spans.
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include "Graphics/Drawing.h"
 #include "Graphics/RLEBitmapIndex.h"
 #include "Platform/GameResources.h"
@@ -41,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 		if (entries[i].type == 'R') {
 			for (RLEBitmap **f = (RLEBitmap **)entry; *f; f++) {
 				if ((uintptr_t)*f % 4 != 0) abort();  // drawing reads 32-bit words
+				memcpy(walked, screen, sizeof screen);
 				for (bool indexed : {true, false}) {
 					Bitmap *b = indexed ? &canvas : &walkedcanvas;
 					if (indexed) AddIndexedRLEBlock(bundle, (char *)bundle + memorysize);
