@@ -139,8 +139,9 @@ static void SetWhere(Checker *c, const char *name, int frame)
 }
 
 // Walks the RLE image at file offset pos; the bytes of its side records, or
-// 0 when it is refused. A row ends when its position reaches or passes the width, but only an empty
-// run may pass it: a filled one would be drawn outside the picture.
+// 0 when it is refused. A row ends when its position reaches or passes the
+// width, but only an empty run may pass it: a filled one would be drawn
+// outside the picture.
 static uint64_t CheckRLEBitmap(Checker *c, uint64_t pos)
 {
 	if (pos + 8 > c->filesize) {  // an image lies after its array, itself after the directory
