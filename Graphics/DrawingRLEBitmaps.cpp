@@ -244,6 +244,12 @@ void CompositeRLEBitmapNoClip(Bitmap *bitmap, RLEBitmap *src, int x, int y, Comp
 	CompositeRLEBitmap(bitmap, src, x, y, mode);
 }
 
+// Runs replaced by clipped lines of one colour, drawn or composited.
+static auto DrawLines(Bitmap *bitmap, Pixel c)
+{
+	return [bitmap, c](Pixel *, int y, int start, const Pixel *, int n) { DrawHorizontalLine(bitmap, start, y, n, c); };
+}
+
 void DrawFilledRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int y, Pixel c)
 {
 	if (IsRLEBitmapOutside(bitmap, src, x, y)) return;
@@ -251,17 +257,12 @@ void DrawFilledRLEBitmap(Bitmap *bitmap, RLEBitmap *src, int x, int y, Pixel c)
 		WalkRuns(bitmap, src, x, y, [bitmap, c](Pixel *, int y, int start, const Pixel *, int n) {
 			DrawHorizontalLineNoClip(bitmap, start, y, n, c);
 		});
-	else
-		WalkRuns(bitmap, src, x, y, [bitmap, c](Pixel *, int y, int start, const Pixel *, int n) {
-			DrawHorizontalLine(bitmap, start, y, n, c);
-		});
+	else WalkRuns(bitmap, src, x, y, DrawLines(bitmap, c));
 }
 
 void DrawFilledRLEBitmapNoClip(Bitmap *bitmap, RLEBitmap *src, int x, int y, Pixel c)
 {
-	WalkRLERows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y, [bitmap, c](Pixel *, int y, int start, const Pixel *, int n) {
-		DrawHorizontalLine(bitmap, start, y, n, c);
-	});
+	WalkRLERows(bitmap, RLEBitmapRows(src), src->width, src->height, x, y, DrawLines(bitmap, c));
 }
 
 static auto CompositeLines(Bitmap *bitmap, Pixel c, CompositionMode mode)
