@@ -1,11 +1,14 @@
 // The real input over SDL's dummy video driver, which has no keyboard: keys
-// are set in SDL's keyboard snapshot.
+// are set in SDL's keyboard snapshot; the pad and the clock are scripted.
 #include <gtest/gtest.h>
 #include <SDL.h>
 #include <cstring>
+#include <utility>
 #include <vector>
 #include "Game/Main.h"
 #include "Platform/SDL/Input.h"
+#include "Platform/SDL/Pads.h"
+#include "Platform/SDL/Time.h"
 
 class Input : public testing::Test
 {
@@ -44,3 +47,88 @@ TEST_F(Input, EachKeySetsItsOwnBitAndOthersNone)
 	EXPECT_EQ(GetButtonState(), 0xB00000FFu);
 }
 
+// The pad's bits from its raw snapshot, in both layouts. Expected bits from
+// the controls: south Fire1 (0x10), east Fire2 (0x20), north Fire3 (0x40),
+// west and shoulders Fire4 (0x80), Back and Start Escape (0x80000000),
+// D-pad and left stick the arrows (left 0x1, right 0x2, up 0x4, down 0x8),
+// with a dead zone of 40 % of the stick's way (13107).
+TEST(PadButtons, EachButtonAxisAndHatInBothLayouts)
+{
+	const struct { const PadLayout *layout; PadState pad; uint32_t bits; } table[] = {
+		{&XpadLayout, {}, 0},
+		{&XpadLayout, {1u << 0}, 0x10}, {&XpadLayout, {1u << 1}, 0x20}, {&XpadLayout, {1u << 2}, 0x80},
+		{&XpadLayout, {1u << 3}, 0x40}, {&XpadLayout, {1u << 4}, 0x80}, {&XpadLayout, {1u << 5}, 0x80},
+		{&XpadLayout, {1u << 6}, 0x80000000}, {&XpadLayout, {1u << 7}, 0x80000000},
+		{&XpadLayout, {0xFFFFFF00u}, 0},  // Guide, the stick buttons and the rest do nothing
+		{&XpadLayout, {0xFFu}, 0x800000F0},
+		// evdev: six axes, the triggers (2, 5) resting at their minimum, and a hat
+		{&XpadLayout, {0, {0, 0, -32768, 0, 0, -32768}, 6, 0x1, 1}, 0x4},
+		{&XpadLayout, {0, {0, 0, -32768, 0, 0, -32768}, 6, 0x2, 1}, 0x2},
+		{&XpadLayout, {0, {}, 6, 0x4, 1}, 0x8}, {&XpadLayout, {0, {}, 6, 0x8 | 0x1, 1}, 0x5},
+		// the joystick device: the hat as axes 6 and 7 of eight; not on a pad of more axes
+		{&XpadLayout, {0, {0, 0, 0, 0, 0, 0, -32767, 32767}, 8}, 0x9},
+		{&XpadLayout, {0, {0, 0, 0, 0, 0, 0, 32767, -32767}, 8}, 0x6},
+		{&XpadLayout, {0, {0, 0, 0, 0, 0, 0, -32767, -32767}, 27}, 0},
+		{&XpadLayout, {0, {0, 0, 0, 0, 0, 0, -32767, -32767}, 8, 0, 1}, 0},
+		// the left stick: inside the dead zone, at its edge, past it
+		{&XpadLayout, {0, {9830, -9830}, 2}, 0}, {&XpadLayout, {0, {13107, -13107}, 2}, 0},
+		{&XpadLayout, {0, {13108, 0}, 2}, 0x2}, {&XpadLayout, {0, {-13108, 0}, 2}, 0x1},
+		{&XpadLayout, {0, {0, -13108}, 2}, 0x4}, {&XpadLayout, {0, {0, 32767}, 2}, 0x8},
+		{&XpadLayout, {0, {-32768, -32768}, 2}, 0x5}, {&XpadLayout, {0, {23170, 23170}, 6}, 0xA},
+		{&StandardGamepadLayout, {1u << 0}, 0x10}, {&StandardGamepadLayout, {1u << 1}, 0x20},
+		{&StandardGamepadLayout, {1u << 2}, 0x80}, {&StandardGamepadLayout, {1u << 3}, 0x40},
+		{&StandardGamepadLayout, {3u << 4}, 0x80}, {&StandardGamepadLayout, {3u << 6}, 0},  // triggers
+		{&StandardGamepadLayout, {1u << 8}, 0x80000000}, {&StandardGamepadLayout, {1u << 9}, 0x80000000},
+		{&StandardGamepadLayout, {1u << 12}, 0x4}, {&StandardGamepadLayout, {1u << 13}, 0x8},
+		{&StandardGamepadLayout, {1u << 14}, 0x1}, {&StandardGamepadLayout, {1u << 15}, 0x2},
+		{&StandardGamepadLayout, {3u << 10 | 1u << 16}, 0}, {&StandardGamepadLayout, {0, {-20000, 20000}, 4}, 0x9},
+		{&StandardGamepadLayout, {0, {0, 0, 0, 0, 0, 0, -32767, -32767}, 8}, 0},
+	};
+	for (const auto &row : table)
+		EXPECT_EQ(GetPadButtonState(&row.pad, row.layout), row.bits) << &row - table;
+}
+
+// A pad through GetButtonState over a scripted clock and pad that behaves as
+// SDL 1.2's: the pad count is taken at each open, and a pulled pad keeps
+// reading its last state until the subsystem is started afresh.
+static struct { bool plugged, changed, open; PadState held; int opens; uint64_t ticks; } pad;
+bool HavePadsChanged() { return std::exchange(pad.changed, false); }
+bool OpenFirstPad()
+{
+	pad.opens++;
+	return pad.open = pad.plugged;
+}
+void ReadPad(PadState *state) { *state = pad.open ? pad.held : PadState{}; }
+int TicksPerSecond() { return 1000; }
+uint64_t GetTicks() { return pad.ticks; }
+void SleepForTicks(uint64_t ticks) { pad.ticks += ticks; }
+
+TEST_F(Input, PadsAreLookedForOnceASecondAndNeverLeaveABitHeld)
+{
+	// ticks from a start far from any earlier look; plug: 1 in, -1 out, 0 as it was
+	// ticks from a start 8 s before SDL's 32-bit clock wraps and far from any
+	// earlier look; plug: 1 in, -1 out, 0 as it was
+	const struct { uint64_t ticks; int plug; uint32_t buttons; int16_t x; int key; uint32_t bits; int opens; } steps[] = {
+		{0, 0, 0, 0, 0, 0, 1},  // no pad: the keyboard alone, and a look
+		{500, 1, 1u << 0, 0, 0, 0, 1}, {999, 0, 1u << 0, 0, 0, 0, 1},  // plugged in: seen a second on
+		{1000, 0, 1u << 0, 0, 0, 0x10, 2},
+		{1500, 0, 1u << 0, -32768, SDLK_LSHIFT, 0x91, 2},  // pad and keyboard together
+		{4000, 0, 1u << 7, 0, 0, 0x80000000, 2},  // looked at, unchanged: not opened again
+		{4100, -1, 1u << 0, 0, 0, 0x10, 2},  // pulled with A held: stale till the next look
+		{5000, 0, 1u << 0, 0, 0, 0, 3}, {5000, 0, 1u << 0, 0, SDLK_z, 0x10, 3},
+		{5999, 0, 0, 0, 0, 0, 3}, {6000, 0, 0, 0, 0, 0, 4},  // no pad: looked for each second
+		{6001, 1, 1u << 1, 0, 0, 0, 4}, {7000, 0, 1u << 1, 0, 0, 0x20, 5}, {7999, 0, 1u << 1, 0, 0, 0x20, 5},
+		{8005, -1, 1u << 1, 0, 0, 0, 6},  // the clock wrapped round to 5: a look
+	};
+	const uint64_t start = 0x100000000 - 8000;
+	const int opens = pad.opens;
+	for (const auto &step : steps) {
+		pad.ticks = (start + step.ticks) & 0xFFFFFFFF;
+		if (step.plug) pad.changed = true, pad.plugged = step.plug > 0;
+		pad.held = {step.buttons, {step.x}, 2};
+		if (step.key) keys[step.key] = 1;
+		EXPECT_EQ(GetButtonState(), step.bits) << step.ticks;
+		EXPECT_EQ(pad.opens - opens, step.opens) << step.ticks;
+		if (step.key) keys[step.key] = 0;
+	}
+}

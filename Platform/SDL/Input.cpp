@@ -1,7 +1,10 @@
 // Input over SDL 1.2: keys are read from SDL's keyboard snapshot, which the
-// event pumping of HandleInput keeps up to date, not from key events.
+// event pumping of HandleInput keeps up to date, not from key events; the
+// first gamepad from its own snapshot, read at each call.
 #include "Platform/SDL/Input.h"
 #include <SDL.h>
+#include "Platform/SDL/Pads.h"
+#include "Platform/SDL/Time.h"
 
 bool HandleInput()
 {
@@ -29,10 +32,41 @@ static const struct
 	{SDLK_ESCAPE, EscapeButton},
 };
 
+#if defined(__EMSCRIPTEN__)
+static const PadLayout &padlayout = StandardGamepadLayout;
+#else
+static const PadLayout &padlayout = XpadLayout;
+#endif
+
+// Looking for pads restarts SDL's joystick subsystem, which drops what an open
+// pad holds: once a second at most, and with a pad open only when the
+// devices changed.
+static struct
+{
+	bool open, looked;
+	uint64_t lookedat;
+} pads;
+
+static uint32_t GetPadState()
+{
+	uint64_t now = GetTicks();
+	// unsigned, so a clock that wrapped round looks at once
+	if (!pads.looked || now - pads.lookedat >= (uint64_t)TicksPerSecond()) {
+		pads.looked = true;
+		pads.lookedat = now;
+		bool changed = HavePadsChanged();
+		if (!pads.open || changed) pads.open = OpenFirstPad();
+	}
+	if (!pads.open) return 0;
+	PadState state;
+	ReadPad(&state);
+	return GetPadButtonState(&state, &padlayout);
+}
+
 uint32_t GetButtonState()
 {
 	const Uint8 *keys = SDL_GetKeyState(nullptr);
-	uint32_t state = 0;
+	uint32_t state = GetPadState();
 	for (const auto &k : buttonkeys)
 		if (keys[k.key]) state |= k.button;
 	return state;

@@ -1,11 +1,13 @@
-// Events and keys: pumping SDL's event queue, and the keyboard as one 32-bit
-// button state built afresh from SDL's key snapshot on every call. Needs SDL
-// video initialised, on the thread that did it.
+// Events and keys: pumping SDL's event queue, and the keyboard and the first
+// gamepad as one 32-bit button state built afresh from SDL's key snapshot and
+// the pad's on every call. Needs SDL video initialised, on the thread that
+// did it; the pad's subsystem is started here, apart from SDL_Init's.
 #pragma once
 #include <cstdint>
 
-// The bits of the button state; bits without a key stay 0. Escape is the top
-// bit, so a state read as signed is negative while Escape is held.
+// The bits of the button state; bits without a key or pad button stay 0.
+// Escape is the top bit, so a state read as signed is negative while Escape
+// is held.
 enum : uint32_t
 {
 	LeftButton = 0x1,      // left arrow
@@ -24,4 +26,6 @@ enum : uint32_t
 // Drains the event queue, discarding everything but a quit event, which
 // ends the call with false; events behind it wait for the next call.
 [[nodiscard]] bool HandleInput();
+// The keyboard's bits OR the pad's (PadButtons.h); pads plugged in or
+// pulled out are looked for at most once a second, by the clock of Time.h.
 [[nodiscard]] uint32_t GetButtonState();
