@@ -54,38 +54,33 @@ TEST_F(Input, EachKeySetsItsOwnBitAndOthersNone)
 // with a dead zone of 40 % of the stick's way (13107).
 TEST(PadButtons, EachButtonAxisAndHatInBothLayouts)
 {
-	const struct { const PadLayout *layout; PadState pad; uint32_t bits; } table[] = {
-		{&XpadLayout, {}, 0},
-		{&XpadLayout, {1u << 0}, 0x10}, {&XpadLayout, {1u << 1}, 0x20}, {&XpadLayout, {1u << 2}, 0x80},
-		{&XpadLayout, {1u << 3}, 0x40}, {&XpadLayout, {1u << 4}, 0x80}, {&XpadLayout, {1u << 5}, 0x80},
-		{&XpadLayout, {1u << 6}, 0x80000000}, {&XpadLayout, {1u << 7}, 0x80000000},
-		{&XpadLayout, {0xFFFFFF00u}, 0},  // Guide, the stick buttons and the rest do nothing
-		{&XpadLayout, {0xFFu}, 0x800000F0},
+	// buttons 0 to 16 alone: xpad's 8 Guide, 9 and 10 the sticks; the
+	// browser's 6 and 7 the triggers, 10 and 11 the sticks, 16 its centre
+	const uint32_t Esc = 0x80000000, xpad[17] = {0x10, 0x20, 0x80, 0x40, 0x80, 0x80, Esc, Esc},
+		standard[17] = {0x10, 0x20, 0x80, 0x40, 0x80, 0x80, 0, 0, Esc, Esc, 0, 0, 0x4, 0x8, 0x1, 0x2};
+	for (int b = 0; b < 17; b++) {
+		PadState pad;
+		pad.buttons = 1u << b;
+		EXPECT_EQ(GetPadButtonState(&pad, &XpadLayout), xpad[b]) << b;
+		EXPECT_EQ(GetPadButtonState(&pad, &StandardGamepadLayout), standard[b]) << b;
+	}
+	const struct { bool xpad; PadState pad; uint32_t bits; } table[] = {
+		{true, {0xFFFFFFFFu}, 0x800000F0},
 		// evdev: six axes, the triggers (2, 5) resting at their minimum, and a hat
-		{&XpadLayout, {0, {0, 0, -32768, 0, 0, -32768}, 6, 0x1, 1}, 0x4},
-		{&XpadLayout, {0, {0, 0, -32768, 0, 0, -32768}, 6, 0x2, 1}, 0x2},
-		{&XpadLayout, {0, {}, 6, 0x4, 1}, 0x8}, {&XpadLayout, {0, {}, 6, 0x8 | 0x1, 1}, 0x5},
+		{true, {0, {0, 0, -32768, 0, 0, -32768}, 6, 0x1, 1}, 0x4}, {true, {0, {}, 6, 0x2, 1}, 0x2},
+		{true, {0, {}, 6, 0x4, 1}, 0x8}, {true, {0, {}, 6, 0x8 | 0x1, 1}, 0x5},
 		// the joystick device: the hat as axes 6 and 7 of eight; not on a pad of more axes
-		{&XpadLayout, {0, {0, 0, 0, 0, 0, 0, -32767, 32767}, 8}, 0x9},
-		{&XpadLayout, {0, {0, 0, 0, 0, 0, 0, 32767, -32767}, 8}, 0x6},
-		{&XpadLayout, {0, {0, 0, 0, 0, 0, 0, -32767, -32767}, 27}, 0},
-		{&XpadLayout, {0, {0, 0, 0, 0, 0, 0, -32767, -32767}, 8, 0, 1}, 0},
+		{true, {0, {0, 0, 0, 0, 0, 0, -32767, 32767}, 8}, 0x9}, {true, {0, {0, 0, 0, 0, 0, 0, 32767, -32767}, 8}, 0x6},
+		{true, {0, {0, 0, 0, 0, 0, 0, -32767, -32767}, 27}, 0}, {true, {0, {0, 0, 0, 0, 0, 0, 32767, 0}, 8, 0, 1}, 0},
+		{false, {0, {0, 0, 0, 0, 0, 0, -32767, -32767}, 8}, 0},
 		// the left stick: inside the dead zone, at its edge, past it
-		{&XpadLayout, {0, {9830, -9830}, 2}, 0}, {&XpadLayout, {0, {13107, -13107}, 2}, 0},
-		{&XpadLayout, {0, {13108, 0}, 2}, 0x2}, {&XpadLayout, {0, {-13108, 0}, 2}, 0x1},
-		{&XpadLayout, {0, {0, -13108}, 2}, 0x4}, {&XpadLayout, {0, {0, 32767}, 2}, 0x8},
-		{&XpadLayout, {0, {-32768, -32768}, 2}, 0x5}, {&XpadLayout, {0, {23170, 23170}, 6}, 0xA},
-		{&StandardGamepadLayout, {1u << 0}, 0x10}, {&StandardGamepadLayout, {1u << 1}, 0x20},
-		{&StandardGamepadLayout, {1u << 2}, 0x80}, {&StandardGamepadLayout, {1u << 3}, 0x40},
-		{&StandardGamepadLayout, {3u << 4}, 0x80}, {&StandardGamepadLayout, {3u << 6}, 0},  // triggers
-		{&StandardGamepadLayout, {1u << 8}, 0x80000000}, {&StandardGamepadLayout, {1u << 9}, 0x80000000},
-		{&StandardGamepadLayout, {1u << 12}, 0x4}, {&StandardGamepadLayout, {1u << 13}, 0x8},
-		{&StandardGamepadLayout, {1u << 14}, 0x1}, {&StandardGamepadLayout, {1u << 15}, 0x2},
-		{&StandardGamepadLayout, {3u << 10 | 1u << 16}, 0}, {&StandardGamepadLayout, {0, {-20000, 20000}, 4}, 0x9},
-		{&StandardGamepadLayout, {0, {0, 0, 0, 0, 0, 0, -32767, -32767}, 8}, 0},
+		{true, {0, {9830, -9830}, 2}, 0}, {true, {0, {13107, -13107}, 2}, 0}, {true, {0, {13108, 0}, 2}, 0x2},
+		{true, {0, {-13108, 0}, 2}, 0x1}, {true, {0, {0, -13108}, 2}, 0x4}, {true, {0, {0, 32767}, 2}, 0x8},
+		{true, {0, {-32768, -32768}, 2}, 0x5}, {true, {0, {23170, 23170}, 6}, 0xA}, {false, {0, {-20000, 20000}, 4}, 0x9},
 	};
 	for (const auto &row : table)
-		EXPECT_EQ(GetPadButtonState(&row.pad, row.layout), row.bits) << &row - table;
+		EXPECT_EQ(GetPadButtonState(&row.pad, row.xpad ? &XpadLayout : &StandardGamepadLayout), row.bits)
+			<< &row - table;
 }
 
 // A pad through GetButtonState over a scripted clock and pad that behaves as
