@@ -1,3 +1,4 @@
+// The first pad over SDL's joystick calls, and nothing else (Pads.h).
 #include "Platform/SDL/Pads.h"
 #include <SDL.h>
 #include <sys/stat.h>
