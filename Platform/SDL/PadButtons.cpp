@@ -5,9 +5,9 @@ static constexpr uint32_t B(int n) { return 1u << n; }
 
 // south fires, east is X's bit, north Y's, west and the shoulders focus,
 // Back and Start leave
-const PadLayout XpadLayout = {B(0), B(1), B(3), B(2) | B(4) | B(5), B(6) | B(7), 0, 0, 0, 0, 6};
+const PadLayout XpadLayout = {B(0), B(1), B(3), B(2) | B(4) | B(5), B(6) | B(7), 0, 0, 0, 0, 6, 13};
 const PadLayout StandardGamepadLayout = {
-	B(0), B(1), B(3), B(2) | B(4) | B(5), B(8) | B(9), B(12), B(13), B(14), B(15), -1};
+	B(0), B(1), B(3), B(2) | B(4) | B(5), B(8) | B(9), B(12), B(13), B(14), B(15), -1, -1};
 
 static const struct
 {
@@ -32,9 +32,10 @@ static uint32_t AxisButtons(int value, uint32_t negative, uint32_t positive)
 
 uint32_t GetPadButtonState(const PadState *self, const PadLayout *layout)
 {
-	uint32_t state = 0;
+	uint32_t state = 0, buttons = self->buttons;
+	if (self->nbuttons == layout->triggerpads) buttons = (buttons & 0x3F) | (buttons >> 2 & ~0x3Fu);
 	for (const auto &b : buttonbits)
-		if (self->buttons & layout->*b.buttons) state |= b.bit;
+		if (buttons & layout->*b.buttons) state |= b.bit;
 	state |= AxisButtons(self->axes[0], LeftButton, RightButton) | AxisButtons(self->axes[1], UpButton, DownButton);
 	if (self->hats > 0) {
 		if (self->hat & PadHatUp) state |= UpButton;

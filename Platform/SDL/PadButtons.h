@@ -25,6 +25,7 @@ struct PadState
 	int naxes = 0;         // how many axes the pad has, which may be more than 8
 	uint8_t hat = 0;       // hat 0 in PadHat bits, 0 when centred or absent
 	int hats = 0;          // how many hats the pad has
+	int nbuttons = 0;      // how many buttons the pad has
 };
 
 // For each bit, the mask of pad buttons that set it.
@@ -35,11 +36,15 @@ struct PadLayout
 	// a pad without a hat and with exactly dpadaxis + 2 axes has its D-pad
 	// on the last two (xpad through the joystick device); -1 never
 	int dpadaxis;
+	// a pad of exactly this many buttons has its triggers as buttons 6 and
+	// 7, ahead of the rest (PlayStation pads, xpad ones with trigger
+	// buttons); they are left out and the rest read two places lower
+	int triggerpads;
 };
 
-// Linux's evdev and joystick numbering of xpad pads (Xbox and most others),
-// which Windows' XInput pads share: 0 A, 1 B, 2 X, 3 Y, 4 and 5 the
-// shoulders, 6 Back, 7 Start; D-pad on hat 0.
+// Linux's evdev and joystick numbering of xpad pads (Xbox and most others):
+// 0 A, 1 B, 2 X, 3 Y, 4 and 5 the shoulders, 6 Back, 7 Start; D-pad on
+// hat 0.
 extern const PadLayout XpadLayout;
 // The browser's standard gamepad: 0 to 3 the face buttons south, east, west,
 // north, 4 and 5 the shoulders, 8 Back, 9 Start, 12 to 15 the D-pad.

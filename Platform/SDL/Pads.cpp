@@ -53,8 +53,8 @@ void ReadPad(PadState *state)
 	*state = {};
 	if (!pad) return;
 	SDL_JoystickUpdate();
-	int buttons = SDL_JoystickNumButtons(pad);
-	for (int i = 0; i < buttons && i < 32; i++)
+	state->nbuttons = SDL_JoystickNumButtons(pad);
+	for (int i = 0; i < state->nbuttons && i < 32; i++)
 		if (SDL_JoystickGetButton(pad, i)) state->buttons |= 1u << i;
 	state->naxes = SDL_JoystickNumAxes(pad);
 	for (int i = 0; i < state->naxes && i < 8; i++) state->axes[i] = SDL_JoystickGetAxis(pad, i);
