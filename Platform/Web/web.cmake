@@ -1,0 +1,24 @@
+# The browser build (emcmake cmake, as web.sh runs it): the same engine and
+# game sources, with Platform/Web in place of the SDL window, keys and clock,
+# into zep.js and zep.wasm. The fonts come from the native build's fontgen
+# (ZEP_HOST_BUILD), as the bundles do.
+set(ZEP_HOST_BUILD "${CMAKE_SOURCE_DIR}/build" CACHE PATH "the native build that made the fonts")
+set(ZEP_SITE_DIR "${CMAKE_BINARY_DIR}/site" CACHE PATH "where zep.js and zep.wasm go")
+file(GLOB ZEP_WEB_SOURCES CONFIGURE_DEPENDS
+  Graphics/*.cpp Game/*.cpp Platform/*.cpp Platform/Windows/*.cpp Platform/Web/*.cpp)
+list(APPEND ZEP_WEB_SOURCES ${CMAKE_SOURCE_DIR}/Platform/SDL/PixelDoubling.cpp)
+foreach(size 8 12 16)
+  list(APPEND ZEP_WEB_SOURCES ${ZEP_HOST_BUILD}/generated/Game/OL${size}Font.cpp)
+endforeach()
+
+add_executable(zep ${ZEP_WEB_SOURCES})
+target_include_directories(zep PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(zep PRIVATE -O2 "-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=")
+set(ZEP_WEB_LIBRARY ${CMAKE_SOURCE_DIR}/Platform/Web/zep.js)
+# ASYNCIFY lets the game's own loops sleep and hand the main thread to the
+# browser; memory is fixed, enough for the bundles with room to spare.
+target_link_options(zep PRIVATE -O2 -sASYNCIFY -sENVIRONMENT=web -sINITIAL_MEMORY=33554432
+  -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency"
+  --js-library ${ZEP_WEB_LIBRARY})
+set_target_properties(zep PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZEP_SITE_DIR}
+  LINK_DEPENDS ${ZEP_WEB_LIBRARY})
