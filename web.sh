@@ -20,4 +20,5 @@ for bundle in Sounds Graphics/Sprites Graphics/Title Graphics/Backgrounds/NightS
   cp build/run/$bundle.laser "$site/$bundle.laser"
 done
 cp Platform/Web/index.html "$site/index.html"
+cp build/art/Icon32.png "$site/icon.png"
 echo "zEP for the browser: $site/index.html"

@@ -10,8 +10,10 @@ mergeInto(LibraryManager.library, {
   $ZEP__deps: ['$ZEPMIX'],
   $ZEP: {
     buttons: 0,
+    early: 0,    // keys pressed while input was held back
     bycode: {},  // the bit each held key set, by KeyboardEvent.code
     frames: 0,
+    ready: function() { return Module['soundsIn'] && !ZEPMIX.pending; },
     init: function() {
       if (typeof window == 'undefined') return;
       var bits = {ArrowLeft: 0x1, ArrowRight: 0x2, ArrowUp: 0x4, ArrowDown: 0x8, ShiftLeft: 0x80,
@@ -25,6 +27,7 @@ mergeInto(LibraryManager.library, {
         e.preventDefault();
         ZEP.bycode[e.code] = bit;
         ZEP.buttons = (ZEP.buttons | bit) >>> 0;
+        if (!ZEP.ready()) ZEP.early = (ZEP.early | bit) >>> 0;
       });
       window.addEventListener('keyup', function(e) {
         var bit = ZEP.bycode[e.code];
@@ -40,8 +43,13 @@ mergeInto(LibraryManager.library, {
 
   zep_buttons__deps: ['$ZEP', '$ZEPMIX'],
   zep_buttons: function() {
-    // held back until the sounds are in, so that the first game has them
-    return Module['soundsIn'] && !ZEPMIX.pending ? ZEP.buttons : 0;
+    Module['polls'] = (Module['polls'] || 0) + 1;
+    // Held back until the sounds are in, so that the first game has them;
+    // a key pressed before then is seen down once.
+    if (!ZEP.ready()) return 0;
+    var state = (ZEP.buttons | ZEP.early) >>> 0;
+    ZEP.early = 0;
+    return state;
   },
 
   zep_take_sounds: function() {
@@ -58,7 +66,8 @@ mergeInto(LibraryManager.library, {
     }
     ZEP.image.data.set(HEAPU8.subarray(pixels, pixels + 640 * 480 * 4));
     ZEP.ctx.putImageData(ZEP.image, 0, 0);
-    if (ZEP.frames++ == 0 && Module['onFirstFrame']) Module['onFirstFrame']();
+    Module['frames'] = ++ZEP.frames;
+    if (ZEP.frames == 1 && Module['onFirstFrame']) Module['onFirstFrame']();
   },
 
   zep_ended: function(status) {
