@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds zEP for the browser: the native tools draw, render and pack the
 # bundles (in build, as ./play.sh does), then Emscripten compiles the same
-# sources with Platform/Web into build-web/site, a self-contained site:
+# sources with Platform/Web into build-web/site, a self-contained site, and
+# zips it for a game portal (build-web/zep-web-<version>.zip). Serve it with
 #   python3 -m http.server -d build-web/site
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -15,10 +16,4 @@ site=$PWD/build-web/site
 emcmake cmake -S . -B build-web/wasm -DCMAKE_BUILD_TYPE=Release -DZEP_HOST_BUILD="$PWD/build" \
   -DZEP_SITE_DIR="$site" "$@" >/dev/null
 cmake --build build-web/wasm -j"$(nproc)"
-mkdir -p "$site/Graphics/Backgrounds"
-for bundle in Sounds Graphics/Sprites Graphics/Title Graphics/Backgrounds/NightSky; do
-  cp build/run/$bundle.laser "$site/$bundle.laser"
-done
-cp Platform/Web/index.html "$site/index.html"
-cp build/art/Icon32.png "$site/icon.png"
-echo "zEP for the browser: $site/index.html"
+echo "zEP for the browser: $site/index.html, and the same as build-web/zep-web-*.zip"

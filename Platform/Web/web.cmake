@@ -22,3 +22,31 @@ target_link_options(zep PRIVATE -O2 -sASYNCIFY -sENVIRONMENT=web -sINITIAL_MEMOR
   --js-library ${ZEP_WEB_LIBRARY})
 set_target_properties(zep PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZEP_SITE_DIR}
   LINK_DEPENDS ${ZEP_WEB_LIBRARY})
+
+# The rest of the site beside them, and the whole of it as the zip for a
+# game portal: build-web/zep-web-<version>.zip.
+set(ZEP_SITE_FILES)
+foreach(pair "run/Sounds.laser|Sounds.laser" "run/Graphics/Sprites.laser|Graphics/Sprites.laser"
+    "run/Graphics/Title.laser|Graphics/Title.laser"
+    "run/Graphics/Backgrounds/NightSky.laser|Graphics/Backgrounds/NightSky.laser" "art/Icon32.png|icon.png"
+    "${CMAKE_SOURCE_DIR}/Platform/Web/index.html|index.html")
+  string(REPLACE "|" ";" parts ${pair})
+  list(GET parts 0 from)
+  list(GET parts 1 to)
+  if(NOT IS_ABSOLUTE ${from})
+    set(from ${ZEP_HOST_BUILD}/${from})
+  endif()
+  add_custom_command(OUTPUT ${ZEP_SITE_DIR}/${to}
+    COMMAND ${CMAKE_COMMAND} -E copy ${from} ${ZEP_SITE_DIR}/${to}
+    DEPENDS ${from})
+  list(APPEND ZEP_SITE_FILES ${ZEP_SITE_DIR}/${to})
+endforeach()
+get_filename_component(ZEP_WEB_ZIP ${ZEP_SITE_DIR}/../zep-web-${PROJECT_VERSION}.zip ABSOLUTE)
+add_custom_command(OUTPUT ${ZEP_WEB_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${ZEP_WEB_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${ZEP_WEB_ZIP} --format=zip
+    index.html icon.png zep.js zep.wasm Sounds.laser Graphics
+  WORKING_DIRECTORY ${ZEP_SITE_DIR}
+  DEPENDS zep ${ZEP_SITE_FILES}
+  COMMENT "Packing zep-web-${PROJECT_VERSION}.zip")
+add_custom_target(zep-site ALL DEPENDS ${ZEP_WEB_ZIP})
