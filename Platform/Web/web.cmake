@@ -11,17 +11,32 @@ foreach(size 8 12 16)
   list(APPEND ZEP_WEB_SOURCES ${ZEP_HOST_BUILD}/generated/Game/OL${size}Font.cpp)
 endforeach()
 
-add_executable(zep ${ZEP_WEB_SOURCES})
-target_include_directories(zep PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_options(zep PRIVATE -O2 "-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=")
+list(REMOVE_ITEM ZEP_WEB_SOURCES ${CMAKE_SOURCE_DIR}/Platform/Web/Start.cpp)
+add_library(zepweb STATIC ${ZEP_WEB_SOURCES})
+target_include_directories(zepweb PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(zepweb PUBLIC -O2 "-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=")
 set(ZEP_WEB_LIBRARY ${CMAKE_SOURCE_DIR}/Platform/Web/zep.js)
+# fixed memory, enough for the bundles with room to spare
+target_link_options(zepweb INTERFACE -O2 -sENVIRONMENT=web -sINITIAL_MEMORY=33554432 --js-library ${ZEP_WEB_LIBRARY})
+
+add_executable(zep Platform/Web/Start.cpp)
+target_link_libraries(zep PRIVATE zepweb)
 # ASYNCIFY lets the game's own loops sleep and hand the main thread to the
-# browser; memory is fixed, enough for the bundles with room to spare.
-target_link_options(zep PRIVATE -O2 -sASYNCIFY -sENVIRONMENT=web -sINITIAL_MEMORY=33554432
-  -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency"
-  --js-library ${ZEP_WEB_LIBRARY})
+# browser; the page writes the bundles into the file system.
+target_link_options(zep PRIVATE -sASYNCIFY -sFORCE_FILESYSTEM=1
+  "-sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency")
 set_target_properties(zep PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZEP_SITE_DIR}
   LINK_DEPENDS ${ZEP_WEB_LIBRARY})
+
+# bench/web/run.sh: the engine benchmark's crowded frame, with the picture
+# bundles packed in.
+add_executable(crowded_frame EXCLUDE_FROM_ALL bench/web/crowded_frame.cpp)
+target_link_libraries(crowded_frame PRIVATE zepweb)
+target_link_options(crowded_frame PRIVATE --preload-file ${ZEP_HOST_BUILD}/run/Graphics@/Graphics)
+set_target_properties(crowded_frame PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+  LINK_DEPENDS ${ZEP_WEB_LIBRARY})
+add_custom_command(TARGET crowded_frame POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/bench/web/crowded_frame.html ${CMAKE_BINARY_DIR}/bench/)
 
 # The rest of the site beside them, and the whole of it as the zip for a
 # game portal: build-web/zep-web-<version>.zip.

@@ -60,14 +60,16 @@ mergeInto(LibraryManager.library, {
 
   zep_present__deps: ['$ZEP'],
   zep_present: function(pixels) {
+    // a view of the frame where it lies (memory never grows), copied once
     if (!ZEP.image) {
       ZEP.ctx = Module['canvas'].getContext('2d', {alpha: false});
-      ZEP.image = ZEP.ctx.createImageData(640, 480);
+      ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, 640 * 480 * 4), 640, 480);
     }
-    ZEP.image.data.set(HEAPU8.subarray(pixels, pixels + 640 * 480 * 4));
     ZEP.ctx.putImageData(ZEP.image, 0, 0);
     Module['frames'] = ++ZEP.frames;
-    if (ZEP.frames == 1 && Module['onFirstFrame']) Module['onFirstFrame']();
+    if (ZEP.frames > 1) return;
+    Module['firstFrameTime'] = performance.now();
+    if (Module['onFirstFrame']) Module['onFirstFrame']();
   },
 
   zep_ended: function(status) {
