@@ -12,19 +12,14 @@ const [site, rundir, probe, shots, nativeshot] = process.argv.slice(2);
 const problems = [];
 let step = 0;
 
-function Fail(why) {
-  console.log(`FAIL: ${why}`);
-  process.exit(1);
-}
+const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
 
 // every request is answered from the site folder, or 404
+const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
 const server = http.createServer((req, res) => {
-  const file = path.join(site, decodeURIComponent(new URL(req.url, 'http://x').pathname));
-  const name = file.endsWith('/') ? file + 'index.html' : file;
+  const name = path.join(site, decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/\/$/, '/index.html'));
   if (!name.startsWith(site) || !fs.existsSync(name)) return res.writeHead(404).end();
-  const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
-  res.writeHead(200, {'Content-Type': types[path.extname(name)] || 'application/octet-stream'});
-  res.end(fs.readFileSync(name));
+  res.writeHead(200, {'Content-Type': types[path.extname(name)] || 'application/octet-stream'}).end(fs.readFileSync(name));
 });
 await new Promise(done => server.listen(0, '127.0.0.1', done));
 const origin = `http://127.0.0.1:${server.address().port}`;
@@ -40,7 +35,8 @@ page.on('response', r => { if (r.status() >= 400) problems.push(`${r.status()}: 
 page.on('request', r => { if (!r.url().startsWith(origin) && !r.url().startsWith('data:')) problems.push(`other host: ${r.url()}`); });
 const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 
-// WaitFor(what, checks): canvas shots until zepprobe passes every check
+// WaitFor(what, checks): canvas shots until zepprobe passes every check,
+// each its arguments but the file, split at '|'
 async function WaitFor(what, checks) {
   const shot = path.join(shots, `browser-${String(++step).padStart(2, '0')}-${what}.png`);
   for (const deadline = Date.now() + 10000;;) {
@@ -48,7 +44,8 @@ async function WaitFor(what, checks) {
     fs.writeFileSync(shot, Buffer.from(url.split(',')[1], 'base64'));
     const out = [];
     try {
-      for (const c of checks) out.push(execFileSync(probe, [c[0], shot, ...c.slice(1)], {cwd: rundir}).toString().trim());
+      for (const c of checks.map(c => c.split('|')))
+        out.push(execFileSync(probe, [c[0], shot, ...c.slice(1)], {cwd: rundir}).toString().trim());
       console.log(`seen ${what}: ${out.join('; ')}`);
       return;
     } catch (e) {
@@ -70,17 +67,10 @@ async function Press(...keys) {
   }
 }
 
-const item = (y, lit, name) => ['text', '12', '187', String(y), 'left', lit, name];
-function Menu(lit) {
-  const c = ['text', 'text', 'text'];
-  c[lit] = 'highlight';
-  return [item(140, c[0], 'Start game'), item(156, c[1], 'Credits'), item(172, c[2], 'Quit'),
-    ['text', '8', '190', '207', 'left', 'text', 'Arrow keys to move,'], ['text', '8', '230', '2', 'left', 'text', 'zEP beta version']];
-}
-const Credits = [['text', '8', '180', '140', 'left', 'text', 'Code & Graphics:'], ['text', '16', '189', '152', 'left', 'text', 'Quillon'],
-  ['text', '12', '200', '216', 'left', 'highlight', 'OK']];
-const Play = [['text', '8', '312', '4', 'right', 'white', 'Score: 00000'], ['sprite', 'Graphics/Sprites/OL', '68', '86', '3'],
-  ['sky', '-160', '40']];
+const Menu = lit => ['Start game', 'Credits', 'Quit'].map((name, i) => `text|12|187|${140 + 16 * i}|left|${i == lit ? 'highlight' : 'text'}|${name}`)
+  .concat(['text|8|190|207|left|text|Arrow keys to move,', 'text|8|230|2|left|text|zEP beta version']);
+const Credits = ['text|8|180|140|left|text|Code & Graphics:', 'text|16|189|152|left|text|Quillon', 'text|12|200|216|left|highlight|OK'];
+const Play = ['text|8|312|4|right|white|Score: 00000', 'sprite|Graphics/Sprites/OL|68|86|3', 'sky|-160|40'];
 
 await page.goto(origin + '/');
 await WaitFor('menu', Menu(0));
