@@ -1,28 +1,26 @@
-// The pixel-doubled screen on a 640x480 canvas. A canvas wants its bytes in
-// red, green, blue, alpha order where a Pixel holds blue first in memory, so
-// each frame is swapped into canvas order (opaque) at 320x240 and then
-// doubled by the same copy as the desktop window's.
+// The pixel-doubled screen on a canvas. The canvas holds the 320x240 frame
+// and the page shows it at whole multiples of 640x480 without smoothing, so
+// the browser doubles it: a quarter of the bytes to hand over each frame. A
+// canvas wants red, green, blue, alpha in memory where a Pixel has blue
+// first, so each frame is swapped into canvas order, opaque.
 #include "Platform/SDL/PixelDoubledScreen.h"
 #include <cstdio>
 #include <cstdlib>
 #include "Platform/Web/Web.h"
 
-static Bitmap lowresbitmap, canvasorder, window;
+static Bitmap lowresbitmap, canvasorder;
 
-static bool AllocateBitmap(Bitmap *self, int width, int height)
+static bool AllocateBitmap(Bitmap *self)
 {
-	int bytesperrow = BytesPerRowForWidth(width);
-	Pixel *block = (Pixel *)malloc((size_t)bytesperrow * (size_t)height);
-	if (block) InitializeBitmap(self, width, height, bytesperrow, block);
+	int bytesperrow = BytesPerRowForWidth(ScreenWidth());
+	Pixel *block = (Pixel *)malloc((size_t)bytesperrow * (size_t)ScreenHeight());
+	if (block) InitializeBitmap(self, ScreenWidth(), ScreenHeight(), bytesperrow, block);
 	return block != nullptr;
 }
 
 bool _InitializeScreen()
 {
-	if (AllocateBitmap(&lowresbitmap, ScreenWidth(), ScreenHeight()) &&
-		AllocateBitmap(&canvasorder, ScreenWidth(), ScreenHeight()) &&
-		AllocateBitmap(&window, 2 * ScreenWidth(), 2 * ScreenHeight()))
-		return true;
+	if (AllocateBitmap(&lowresbitmap) && AllocateBitmap(&canvasorder)) return true;
 	fprintf(stderr, "zEP: cannot allocate the screen bitmaps\n");
 	return false;
 }
@@ -42,6 +40,5 @@ void EndScreenUpdates()
 			out[x] = 0xff000000u | (p & 0x00ff00u) | ((p >> 16) & 0xffu) | ((p & 0xffu) << 16);
 		}
 	}
-	CopyDoubledPixels(&window, &canvasorder);
-	zep_present(window.pixels);
+	zep_present(canvasorder.pixels);
 }

@@ -8,7 +8,7 @@ extern "C" {
 uint32_t zep_buttons();
 // 1 once, after the page has put the late sound bundle into the file system
 int zep_take_sounds();
-// shows a 640x480 frame of RGBA pixels
+// shows a 320x240 frame of RGBA pixels
 void zep_present(const void *pixels);
 // tells the page that the game has ended
 void zep_ended(int status);

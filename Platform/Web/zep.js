@@ -63,7 +63,7 @@ mergeInto(LibraryManager.library, {
     // a view of the frame where it lies (memory never grows), copied once
     if (!ZEP.image) {
       ZEP.ctx = Module['canvas'].getContext('2d', {alpha: false});
-      ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, 640 * 480 * 4), 640, 480);
+      ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, 320 * 240 * 4), 320, 240);
     }
     ZEP.ctx.putImageData(ZEP.image, 0, 0);
     Module['frames'] = ++ZEP.frames;

@@ -33,6 +33,19 @@ page.on('pageerror', e => problems.push(`page error: ${e.message}`));
 page.on('requestfailed', r => problems.push(`failed request: ${r.url()}`));
 page.on('response', r => { if (r.status() >= 400) problems.push(`${r.status()}: ${r.url()}`); });
 page.on('request', r => { if (!r.url().startsWith(origin) && !r.url().startsWith('data:')) problems.push(`other host: ${r.url()}`); });
+// The canvas holds the 320x240 frame that the page shows doubled: doubled
+// here by hand, as a 640x480 canvas, to compare with the desktop window's.
+await page.addInitScript(() => {
+  window.Doubled = () => {
+    const small = Module.canvas.getContext('2d').getImageData(0, 0, 320, 240).data;
+    const big = document.createElement('canvas');
+    [big.width, big.height] = [640, 480];
+    const image = big.getContext('2d').createImageData(640, 480);
+    for (let i = 0; i < 640 * 480; i++) image.data.set(small.subarray(...[0, 4].map(k => 4 * (((i / 640 | 0) >> 1) * 320 + (i % 640 >> 1)) + k)), 4 * i);
+    big.getContext('2d').putImageData(image, 0, 0);
+    return big;
+  };
+});
 const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 
 // WaitFor(what, checks): canvas shots until zepprobe passes every check,
@@ -40,7 +53,7 @@ const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).
 async function WaitFor(what, checks) {
   const shot = path.join(shots, `browser-${String(++step).padStart(2, '0')}-${what}.png`);
   for (const deadline = Date.now() + 10000;;) {
-    const url = await page.evaluate(() => Module.canvas.toDataURL('image/png'));
+    const url = await page.evaluate(() => Doubled().toDataURL('image/png'));
     fs.writeFileSync(shot, Buffer.from(url.split(',')[1], 'base64'));
     const out = [];
     try {
@@ -80,7 +93,7 @@ await WaitFor('menu', Menu(0));
 const native = fs.readFileSync(nativeshot).toString('base64');
 const differing = await page.evaluate(native => {
   const rgb = Uint8Array.from(atob(native), c => c.charCodeAt(0));
-  const canvas = Module.canvas.getContext('2d').getImageData(0, 0, 640, 480).data;
+  const canvas = Doubled().getContext('2d').getImageData(0, 0, 640, 480).data;
   const out = [];
   const yellow = (p, i) => p[i] == p[i + 1] && p[i + 2] == 128;
   for (let i = 0; i < 640 * 480; i++) {
