@@ -17,7 +17,6 @@ static ObjectList *const AllLists[7] = {&game.controllers, &game.enemies, &game.
 static const char *const Sounds[8] = {"Sounds/bulletcontact", "Sounds/dash", "Sounds/enemybullet", "Sounds/enemyexplode",
 	"Sounds/health", "Sounds/zorvabullet", "Sounds/pichun", "Sounds/points"};
 
-// Only a loader that works in the background ever shows this bar.
 static void DisplayLoadingProgress()
 {
 	int progress;
@@ -31,18 +30,35 @@ static void DisplayLoadingProgress()
 	}
 }
 
-// Pictures are checked by the caller, which refuses to start without them;
-// sounds and music are optional, and what is missing is said once.
+// One batch of every game bundle: bundles already resident stay in place.
+// Only a loader that works in the background ever shows the bar.
+static void RequestGameBundles()
+{
+	StartRequestingResourceBundles(game.loader);
+	for (const char *bundle : GameBundleNames) RequestResourceBundle(game.loader, bundle);
+	EndRequestingResourceBundles(game.loader);
+	DisplayLoadingProgress();
+	game.resources = ResourceBundleList(game.loader);
+}
+
+// Sounds and music are optional, and what is missing is said once.
+static void LoadGameSounds()
+{
+	char problem[300];
+	if (game.loader && !CheckGameSounds(game.resources, problem, sizeof problem))
+		fprintf(stderr, "zEP plays without some of its sounds: %s\n", problem);
+	for (const char *sound : Sounds) LoadSound(&game.audio, sound);
+	LoadMusic(&game.audio, "Sounds/oladventure");
+	SetMusicVolume(&game.audio, 0.7f);
+}
+
+// Pictures are checked by the caller, which refuses to start without them.
 bool InitializeGame()
 {
 	game.loader = AllocResourceLoader();
-	if (game.loader) {
-		StartRequestingResourceBundles(game.loader);
-		for (const char *bundle : GameBundleNames) RequestResourceBundle(game.loader, bundle);
-		EndRequestingResourceBundles(game.loader);
-		DisplayLoadingProgress();
-	} else fprintf(stderr, "zEP: no memory for the resource loader\n");
-	game.resources = game.loader ? ResourceBundleList(game.loader) : nullptr;
+	game.resources = nullptr;
+	if (game.loader) RequestGameBundles();
+	else fprintf(stderr, "zEP: no memory for the resource loader\n");
 	InitializeSimpleAllocator(&game.allocator, MaximumObjectSize, MaximumNumberOfObjects, game.allocatorstorage);
 	game.objectcounter = 0;
 	for (ObjectList *list : AllLists) InitializeObjectList(list);
@@ -50,15 +66,17 @@ bool InitializeGame()
 		"Graphics/Backgrounds/NightSky/NightSky2", "Graphics/Backgrounds/NightSky/NightSky3",
 		"Graphics/Backgrounds/NightSky/NightSky4", 0, 73, 118, 165, 131, 182, 223, 239);
 	InitializeAudioMixer(&game.audio, 1, 15);
-	char problem[300];
-	if (game.loader && !CheckGameSounds(game.resources, problem, sizeof problem))
-		fprintf(stderr, "zEP plays without some of its sounds: %s\n", problem);
-	for (const char *sound : Sounds) LoadSound(&game.audio, sound);
-	LoadMusic(&game.audio, "Sounds/oladventure");
-	SetMusicVolume(&game.audio, 0.7f);
+	LoadGameSounds();
 	game.star = (RLEBitmap **)DataForResourceWithName(game.resources, "Graphics/Sprites/Star", nullptr);
 	game.warning = (RLEBitmap **)DataForResourceWithName(game.resources, "Graphics/Sprites/Warning", nullptr);
 	return game.loader != nullptr;
+}
+
+void PickUpLateSounds()
+{
+	if (!game.loader) return;
+	RequestGameBundles();
+	LoadGameSounds();
 }
 
 void CleanupGame()

@@ -43,6 +43,10 @@ extern Game game;
 
 // The game logic (Game/Game.cpp).
 bool InitializeGame();
+// For a platform whose sound bundle arrives after start-up (the browser's):
+// the bundle batch again, which keeps the pictures in place, then the sounds
+// and music. Call it once, between frames.
+void PickUpLateSounds();
 void CleanupGame();
 void StartGame();
 void RunGame(bool left, bool right, bool up, bool down, bool fire, bool focus, bool bomb);

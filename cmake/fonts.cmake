@@ -11,4 +11,7 @@ foreach(size 8 12 16)
     COMMENT "Generating OL${size}Font from its glyph grids"
     VERBATIM)
   target_sources(zepcore PRIVATE ${source})
+  list(APPEND ZEP_FONT_FILES ${source})
 endforeach()
+# the browser build (web.sh) takes the generated fonts from here
+add_custom_target(zep-fonts DEPENDS ${ZEP_FONT_FILES})

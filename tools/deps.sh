@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages zEP needs to build, test and play. Idempotent:
-# quiet when everything is there already.
+# quiet when everything is there already. Further packages may be named on
+# the command line (web.sh and test.sh name the browser build's).
 set -euo pipefail
-packages=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev
+packages=("$@" build-essential cmake pkg-config libgtest-dev libbenchmark-dev
   libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev zlib1g-dev libpng-dev
   xvfb xdotool imagemagick x11-utils clang libclang-rt-14-dev
   dpkg-dev lintian desktop-file-utils appstream)

@@ -5,10 +5,6 @@
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
 
 static SDL_Surface *screensurface;
 static Bitmap screenbitmap;  // a view of screensurface, valid only while it is locked
@@ -47,90 +43,4 @@ void EndScreenUpdates()
 		SDL_UnlockSurface(screensurface);
 	}
 	SDL_UpdateRect(screensurface, 0, 0, screensurface->w, screensurface->h);
-}
-
-// Each row doubler writes every pixel of in twice into out0 and into out1.
-// The portable one stores each doubled pair as one 64-bit word; the vector
-// ones form the pairs with an unpack (SSE2) or a permute (AVX2) and store
-// whole vectors, a quarter or an eighth of the stores.
-typedef void (*DoubleRowFunction)(uint8_t *out0, uint8_t *out1, const Pixel *in, int width);
-
-static void DoubleRowPortable(uint8_t *out0, uint8_t *out1, const Pixel *in, int width)
-{
-	for (int x = 0; x < width; x++) {
-		uint64_t pair = (uint64_t)in[x] * 0x100000001u;
-		// memcpy: one 64-bit store each, at any pitch, without aliasing
-		// the surface's 32-bit pixels through a 64-bit pointer
-		memcpy(out0 + 8 * x, &pair, 8);
-		memcpy(out1 + 8 * x, &pair, 8);
-	}
-}
-
-#if defined(__x86_64__)
-__attribute__((target("sse2"))) static void DoubleRowSSE2(uint8_t *out0, uint8_t *out1, const Pixel *in, int width)
-{
-	int x = 0;
-	for (; x + 4 <= width; x += 4) {
-		__m128i v = _mm_loadu_si128((const __m128i *)(in + x));
-		__m128i a = _mm_unpacklo_epi32(v, v), b = _mm_unpackhi_epi32(v, v);
-		_mm_storeu_si128((__m128i *)(out0 + 8 * x), a);
-		_mm_storeu_si128((__m128i *)(out0 + 8 * x + 16), b);
-		_mm_storeu_si128((__m128i *)(out1 + 8 * x), a);
-		_mm_storeu_si128((__m128i *)(out1 + 8 * x + 16), b);
-	}
-	DoubleRowPortable(out0 + 8 * x, out1 + 8 * x, in + x, width - x);
-}
-
-__attribute__((target("avx2"))) static void DoubleRowAVX2(uint8_t *out0, uint8_t *out1, const Pixel *in, int width)
-{
-	const __m256i low = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3), high = _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7);
-	int x = 0;
-	for (; x + 8 <= width; x += 8) {
-		__m256i v = _mm256_loadu_si256((const __m256i *)(in + x));
-		__m256i a = _mm256_permutevar8x32_epi32(v, low), b = _mm256_permutevar8x32_epi32(v, high);
-		_mm256_storeu_si256((__m256i *)(out0 + 8 * x), a);
-		_mm256_storeu_si256((__m256i *)(out0 + 8 * x + 32), b);
-		_mm256_storeu_si256((__m256i *)(out1 + 8 * x), a);
-		_mm256_storeu_si256((__m256i *)(out1 + 8 * x + 32), b);
-	}
-	DoubleRowSSE2(out0 + 8 * x, out1 + 8 * x, in + x, width - x);
-}
-#endif
-
-bool IsDoublingPathAvailable(DoublingPath path)
-{
-#if defined(__x86_64__)
-	if (path == DoublingAVX2) return __builtin_cpu_supports("avx2");
-	if (path == DoublingSSE2) return true;  // part of every x86-64 CPU
-#endif
-	return path == DoublingPortable;
-}
-
-static DoubleRowFunction RowDoubler(DoublingPath path)
-{
-#if defined(__x86_64__)
-	if (path == DoublingAVX2) return DoubleRowAVX2;
-	if (path == DoublingSSE2) return DoubleRowSSE2;
-#endif
-	return DoubleRowPortable;
-}
-
-void CopyDoubledPixelsUsing(Bitmap *dest, Bitmap *src, DoublingPath path)
-{
-	DoubleRowFunction doublerow = RowDoubler(path);
-	// held in locals: the stores could otherwise alias the records
-	int width = src->width, height = src->height;
-	if (2 * width > dest->width || 2 * height > dest->height) return;
-	for (int y = 0; y < height; y++) {
-		doublerow((uint8_t *)BitmapRowPointer(dest, 2 * y), (uint8_t *)BitmapRowPointer(dest, 2 * y + 1),
-			BitmapRowPointer(src, y), width);
-	}
-}
-
-void CopyDoubledPixels(Bitmap *dest, Bitmap *src)
-{
-	// the CPU is asked once; the answer holds for the whole run
-	static const DoublingPath best = IsDoublingPathAvailable(DoublingAVX2) ? DoublingAVX2
-		: IsDoublingPathAvailable(DoublingSSE2) ? DoublingSSE2 : DoublingPortable;
-	CopyDoubledPixelsUsing(dest, src, best);
 }

@@ -11,9 +11,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "CrowdedFrame.h"
 #include "Game/Game.h"
-#include "Game/Bullets.h"
-#include "Game/Enemy.h"
 #include "Graphics/Drawing.h"
 #include "Platform/ResourceLoader.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
@@ -323,23 +322,15 @@ void BM_CrowdedFrame(benchmark::State &state)
 		InitializeGame();
 		loaded = true;
 	}
-	StartGame();
-	for (int i = 0; i < 200; i++) NewOrb((int32_t)((20 + i % 280) << 12), (int32_t)((60 + i % 170) << 12), i & 1);
+	StartCrowdedFrames();
 	Bitmap screen, window;
 	InitializeBitmap(&screen, 320, 240, 1280, screenpixels.data());
 	InitializeBitmap(&window, 640, 480, 2560, windowpixels.data());
 	int i = 0;
 	double objects = 0;
 	for (auto _ : state) {
-		// bullets leave the screen and orbs burst: new ones keep the pool
-		// near full, as a wave of enemies firing would
-		for (; game.allocator.nummembers < 1000; i++)
-			NewSimpleBulletAtAngle((int32_t)((i * 7 % 320) << 12), (int32_t)((i * 13 % 240) << 12), 1 << 12,
-				(i * 37) & 4095, 600, i % 13, i % 3);
+		RunCrowdedFrame(&screen, &window, &i);
 		objects += game.allocator.nummembers;
-		RunGame(false, false, false, false, true, false, false);
-		DrawGame(&screen);
-		CopyDoubledPixels(&window, &screen);
 	}
 	state.counters["objects"] = objects / (double)state.iterations();
 }

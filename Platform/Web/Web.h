@@ -1,0 +1,20 @@
+// What the browser build's platform files share: the calls into the page's
+// JavaScript (Platform/Web/zep.js) and the bookkeeping of yields.
+#pragma once
+#include <cstdint>
+
+extern "C" {
+// the button state the page keeps from key events (Platform/SDL/Input.h bits)
+uint32_t zep_buttons();
+// 1 once, after the page has put the late sound bundle into the file system
+int zep_take_sounds();
+// shows a 320x240 frame of RGBA pixels
+void zep_present(const void *pixels);
+// tells the page that the game has ended
+void zep_ended(int status);
+}
+
+// Hands the main thread to the browser for at least the given milliseconds.
+void YieldToBrowser(uint64_t ms);
+// Whether the game has yielded since the last call.
+bool TakeYield();

@@ -1,0 +1,68 @@
+# The browser build (emcmake cmake, as web.sh runs it): the same engine and
+# game sources, with Platform/Web in place of the SDL window, keys and clock,
+# into zep.js and zep.wasm. The fonts come from the native build's fontgen
+# (ZEP_HOST_BUILD), as the bundles do.
+set(ZEP_HOST_BUILD "${CMAKE_SOURCE_DIR}/build" CACHE PATH "the native build that made the fonts")
+set(ZEP_SITE_DIR "${CMAKE_BINARY_DIR}/site" CACHE PATH "where zep.js and zep.wasm go")
+file(GLOB ZEP_WEB_SOURCES CONFIGURE_DEPENDS
+  Graphics/*.cpp Game/*.cpp Platform/*.cpp Platform/Windows/*.cpp Platform/Web/*.cpp)
+list(APPEND ZEP_WEB_SOURCES ${CMAKE_SOURCE_DIR}/Platform/SDL/PixelDoubling.cpp)
+foreach(size 8 12 16)
+  list(APPEND ZEP_WEB_SOURCES ${ZEP_HOST_BUILD}/generated/Game/OL${size}Font.cpp)
+endforeach()
+
+list(REMOVE_ITEM ZEP_WEB_SOURCES ${CMAKE_SOURCE_DIR}/Platform/Web/Start.cpp)
+add_library(zepweb STATIC ${ZEP_WEB_SOURCES})
+target_include_directories(zepweb PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(zepweb PUBLIC -O2 "-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=")
+set(ZEP_WEB_LIBRARY ${CMAKE_SOURCE_DIR}/Platform/Web/zep.js)
+# fixed memory, enough for the bundles with room to spare
+target_link_options(zepweb INTERFACE -O2 -sENVIRONMENT=web -sINITIAL_MEMORY=33554432 --js-library ${ZEP_WEB_LIBRARY})
+
+add_executable(zep Platform/Web/Start.cpp)
+target_link_libraries(zep PRIVATE zepweb)
+# ASYNCIFY lets the game's own loops sleep and hand the main thread to the
+# browser; the page writes the bundles into the file system and hears of an
+# exit() (EXIT_RUNTIME).
+target_link_options(zep PRIVATE -sASYNCIFY -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1
+  "-sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency")
+set_target_properties(zep PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZEP_SITE_DIR}
+  LINK_DEPENDS ${ZEP_WEB_LIBRARY})
+
+# bench/web/run.sh: the engine benchmark's crowded frame, with the picture
+# bundles packed in.
+add_executable(crowded_frame EXCLUDE_FROM_ALL bench/web/crowded_frame.cpp)
+target_link_libraries(crowded_frame PRIVATE zepweb)
+target_link_options(crowded_frame PRIVATE --preload-file ${ZEP_HOST_BUILD}/run/Graphics@/Graphics)
+set_target_properties(crowded_frame PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+  LINK_DEPENDS ${ZEP_WEB_LIBRARY})
+add_custom_command(TARGET crowded_frame POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/bench/web/crowded_frame.html ${CMAKE_BINARY_DIR}/bench/)
+
+# The rest of the site beside them, and the whole of it as the zip for a
+# game portal: build-web/zep-web-<version>.zip.
+set(ZEP_SITE_FILES)
+foreach(pair "run/Sounds.laser|Sounds.laser" "run/Graphics/Sprites.laser|Graphics/Sprites.laser"
+    "run/Graphics/Title.laser|Graphics/Title.laser"
+    "run/Graphics/Backgrounds/NightSky.laser|Graphics/Backgrounds/NightSky.laser" "art/Icon32.png|icon.png"
+    "${CMAKE_SOURCE_DIR}/Platform/Web/index.html|index.html")
+  string(REPLACE "|" ";" parts ${pair})
+  list(GET parts 0 from)
+  list(GET parts 1 to)
+  if(NOT IS_ABSOLUTE ${from})
+    set(from ${ZEP_HOST_BUILD}/${from})
+  endif()
+  add_custom_command(OUTPUT ${ZEP_SITE_DIR}/${to}
+    COMMAND ${CMAKE_COMMAND} -E copy ${from} ${ZEP_SITE_DIR}/${to}
+    DEPENDS ${from})
+  list(APPEND ZEP_SITE_FILES ${ZEP_SITE_DIR}/${to})
+endforeach()
+get_filename_component(ZEP_WEB_ZIP ${ZEP_SITE_DIR}/../zep-web-${PROJECT_VERSION}.zip ABSOLUTE)
+add_custom_command(OUTPUT ${ZEP_WEB_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${ZEP_WEB_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${ZEP_WEB_ZIP} --format=zip
+    index.html icon.png zep.js zep.wasm Sounds.laser Graphics
+  WORKING_DIRECTORY ${ZEP_SITE_DIR}
+  DEPENDS zep ${ZEP_SITE_FILES}
+  COMMENT "Packing zep-web-${PROJECT_VERSION}.zip")
+add_custom_target(zep-site ALL DEPENDS ${ZEP_WEB_ZIP})

@@ -1,0 +1,83 @@
+// bench/web/run.sh's measurements: node bench.mjs <site> <wasm bench folder> <loads> <native crowded frame lines>
+import { chromium } from '../../tests/web/node_modules/playwright-core/index.mjs';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+import zlib from 'node:zlib';
+
+const [site, benchdir, loads, native] = process.argv.slice(2);
+const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
+const server = http.createServer((req, res) => {
+  let name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+  const root = name.startsWith('/bench/') ? benchdir : site;
+  name = path.join(root, name.replace(/^\/bench\//, '/').replace(/\/$/, '/index.html'));
+  if (!fs.existsSync(name)) return res.writeHead(404).end();
+  const body = zlib.gzipSync(fs.readFileSync(name), {level: 9});
+  res.writeHead(200, {'Content-Type': types[path.extname(name)] || 'application/octet-stream',
+    'Content-Encoding': 'gzip', 'Content-Length': body.length});
+  res.end(body);
+});
+await new Promise(done => server.listen(0, '127.0.0.1', done));
+const origin = `http://127.0.0.1:${server.address().port}`;
+const browser = await chromium.launch({executablePath: '/usr/bin/chromium', args: ['--no-sandbox',
+  '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+  '--disable-component-update', '--disable-sync']});
+const median = a => a.slice().sort((x, y) => x - y)[Math.floor(a.length / 2)];
+const kb = bytes => (bytes / 1024).toFixed(0) + ' KB';
+
+async function Load() {
+  const page = await browser.newPage({viewport: {width: 800, height: 600}});
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('Network.enable');
+  await cdp.send('Network.setCacheDisabled', {cacheDisabled: true});
+  await page.goto(origin + '/');
+  await page.waitForFunction(() => window.Module && Module.firstFrameTime && Module.soundsIn && !Module.mixer.pending);
+  const r = await page.evaluate(() => {
+    const all = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'));
+    const sum = list => list.reduce((s, e) => s + e.transferSize, 0);
+    return {first: Module.firstFrameTime, before: sum(all.filter(e => e.responseEnd <= Module.firstFrameTime)), all: sum(all)};
+  });
+  return [page, cdp, r];
+}
+
+const firsts = [], befores = [];
+let page, cdp, r;
+for (let i = 0; i < +loads; i++) {
+  if (page) await page.close();
+  [page, cdp, r] = await Load();
+  firsts.push(r.first);
+  befores.push(r.before);
+}
+console.log(`first menu frame after navigation: median ${median(firsts).toFixed(0)} ms of ${loads} loads (${firsts.map(f => f.toFixed(0)).join(', ')})`);
+console.log(`transferred before it: ${kb(median(befores))}; everything: ${kb(r.all)}`);
+
+// play, standing still and firing, for 300 frames
+await cdp.send('Performance.enable');
+const polls = await page.evaluate(() => Module.polls);
+await page.keyboard.down('z');
+await page.waitForFunction(p => Module.polls >= p + 2, polls);
+await page.keyboard.up('z');
+await page.waitForFunction(() => Module.Mix.PlayingMusic());
+await page.keyboard.down('z');
+const metric = async () => Object.fromEntries((await cdp.send('Performance.getMetrics')).metrics.map(m => [m.name, m.value]));
+const [m0, f0] = [await metric(), await page.evaluate(() => Module.frames)];
+await page.waitForFunction(f => Module.frames >= f + 300, f0, {timeout: 60000});
+const [m1, f1] = [await metric(), await page.evaluate(() => Module.frames)];
+const seconds = m1.Timestamp - m0.Timestamp;
+console.log(`in play: main thread busy ${(100 * (m1.TaskDuration - m0.TaskDuration) / seconds).toFixed(1)} %, ` +
+  `${((f1 - f0) / seconds).toFixed(1)} frames a second`);
+
+const wasm = [];
+for (let run = 0; run < 3; run++) {
+  const bench = await browser.newPage();
+  const line = new Promise(done => bench.on('console', m => { if (/crowded frame/.test(m.text())) done(m.text()); }));
+  await bench.goto(origin + '/bench/crowded_frame.html');
+  wasm.push(await line);
+  await bench.close();
+}
+const us = lines => median(lines.map(text => +/([0-9.]+) us/.exec(text)[1]));
+const nativelines = native.trim().split('\n');
+console.log(`crowded frame, medians of 3 runs: native ${us(nativelines)} us, wasm ${us(wasm)} us, ` +
+  `wasm/native ${(us(wasm) / us(nativelines)).toFixed(2)}`);
+await browser.close();
+server.close();

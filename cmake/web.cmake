@@ -1,0 +1,11 @@
+# The browser build's test: ./web.sh builds the site into build-web/site
+# (test.sh does so before the tests), and tests/web drives it in Debian's
+# chromium next to the desktop game in Xvfb. Once, in the plain build only.
+if(ZEP_SANITIZE)
+  return()
+endif()
+add_test(NAME web.Browser
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/web/browser.sh ${ZEP_RUN_DIR} $<TARGET_FILE:zepprobe> ${ZEP_SHOTS_DIR}
+    ${CMAKE_SOURCE_DIR}/build-web/site)
+set_tests_properties(web.Browser PROPERTIES LABELS "e2e;web" SKIP_RETURN_CODE 77 TIMEOUT 180
+  RESOURCE_LOCK xserver ENVIRONMENT "SDL_AUDIODRIVER=dummy")

@@ -1,0 +1,185 @@
+// The browser build in Debian's chromium, served from 127.0.0.1:
+//   node browser_test.mjs <site> <run folder> <zepprobe> <shots> <native menu shot as raw RGB>
+// The canvas is read back as PNG and checked by zepprobe, as the desktop
+// window's screenshots are; keys are held until the game has read them.
+import { chromium } from 'playwright-core';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+
+const [site, rundir, probe, shots, nativeshot] = process.argv.slice(2);
+const problems = [];
+let step = 0;
+
+const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
+
+// every request is answered from the site folder, or 404
+const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
+const server = http.createServer((req, res) => {
+  const name = path.join(site, decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/\/$/, '/index.html'));
+  if (!name.startsWith(site) || !fs.existsSync(name)) return res.writeHead(404).end();
+  res.writeHead(200, {'Content-Type': types[path.extname(name)] || 'application/octet-stream'}).end(fs.readFileSync(name));
+});
+await new Promise(done => server.listen(0, '127.0.0.1', done));
+const origin = `http://127.0.0.1:${server.address().port}`;
+
+const browser = await chromium.launch({executablePath: '/usr/bin/chromium', args: ['--no-sandbox',
+  '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+  '--disable-component-update', '--disable-sync']});
+const page = await browser.newPage({viewport: {width: 800, height: 600}});
+page.on('console', m => { if (m.type() == 'error') problems.push(`console: ${m.text()}`); });
+page.on('pageerror', e => problems.push(`page error: ${e.message}`));
+page.on('requestfailed', r => problems.push(`failed request: ${r.url()}`));
+page.on('response', r => { if (r.status() >= 400) problems.push(`${r.status()}: ${r.url()}`); });
+page.on('request', r => { if (!r.url().startsWith(origin) && !r.url().startsWith('data:')) problems.push(`other host: ${r.url()}`); });
+// The canvas holds the 320x240 frame that the page shows doubled: doubled
+// here by hand, as a 640x480 canvas, to compare with the desktop window's.
+await page.addInitScript(() => {
+  window.Doubled = () => {
+    const small = Module.canvas.getContext('2d').getImageData(0, 0, 320, 240).data;
+    const big = document.createElement('canvas');
+    [big.width, big.height] = [640, 480];
+    const image = big.getContext('2d').createImageData(640, 480);
+    for (let i = 0; i < 640 * 480; i++) image.data.set(small.subarray(...[0, 4].map(k => 4 * (((i / 640 | 0) >> 1) * 320 + (i % 640 >> 1)) + k)), 4 * i);
+    big.getContext('2d').putImageData(image, 0, 0);
+    return big;
+  };
+});
+const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
+
+// WaitFor(what, checks): canvas shots until zepprobe passes every check,
+// each its arguments but the file, split at '|'
+async function WaitFor(what, checks) {
+  const shot = path.join(shots, `browser-${String(++step).padStart(2, '0')}-${what}.png`);
+  for (const deadline = Date.now() + 10000;;) {
+    const url = await page.evaluate(() => Doubled().toDataURL('image/png'));
+    fs.writeFileSync(shot, Buffer.from(url.split(',')[1], 'base64'));
+    const out = [];
+    try {
+      for (const c of checks.map(c => c.split('|')))
+        out.push(execFileSync(probe, [c[0], shot, ...c.slice(1)], {cwd: rundir}).toString().trim());
+      console.log(`seen ${what}: ${out.join('; ')}`);
+      return;
+    } catch (e) {
+      if (Date.now() > deadline) Fail(`${what} not seen (${e.stdout}; last shot ${shot})`);
+    }
+    const frames = await page.evaluate(() => Module.frames || 0);
+    await Wait('a new frame', f => (Module.frames || 0) > f, frames);
+  }
+}
+
+// Press(key, ...): each held until the game has read the state twice
+async function Press(...keys) {
+  for (const key of keys) {
+    for (const action of ['down', 'up']) {
+      const polls = await page.evaluate(() => Module.polls);
+      await page.keyboard[action](key);
+      await Wait(`the game reading ${key} ${action}`, p => Module.polls >= p + 2, polls);
+    }
+  }
+}
+
+const Menu = lit => ['Start game', 'Credits', 'Quit'].map((name, i) => `text|12|187|${140 + 16 * i}|left|${i == lit ? 'highlight' : 'text'}|${name}`)
+  .concat(['text|8|190|207|left|text|Arrow keys to move,', 'text|8|230|2|left|text|zEP beta version']);
+const Credits = ['text|8|180|140|left|text|Code & Graphics:', 'text|16|189|152|left|text|Quillon', 'text|12|200|216|left|highlight|OK'];
+const Play = ['text|8|312|4|right|white|Score: 00000', 'sprite|Graphics/Sprites/OL|68|86|3', 'sky|-160|40'];
+
+await page.goto(origin + '/');
+await WaitFor('menu', Menu(0));
+
+// The same pixels as the desktop window's menu, but for the highlighted item,
+// whose colour pulses with the frame: there both must be of its yellows.
+const native = fs.readFileSync(nativeshot).toString('base64');
+const differing = await page.evaluate(native => {
+  const rgb = Uint8Array.from(atob(native), c => c.charCodeAt(0));
+  const canvas = Doubled().getContext('2d').getImageData(0, 0, 640, 480).data;
+  const out = [];
+  const yellow = (p, i) => p[i] == p[i + 1] && p[i + 2] == 128;
+  for (let i = 0; i < 640 * 480; i++) {
+    const [y, same] = [Math.floor(i / 640), [0, 1, 2].every(k => canvas[4 * i + k] == rgb[3 * i + k])];
+    if (!same && !(y >= 280 && y < 310 && yellow(canvas, 4 * i) && yellow(rgb, 3 * i))) out.push(i);
+  }
+  return out.length;
+}, native);
+if (differing) Fail(`${differing} pixels of the menu differ from the desktop window's`);
+console.log('seen the menu as the desktop window shows it');
+
+await Wait('the sounds', () => Module.soundsIn && Module.mixer.pending == 0);
+await Press('ArrowDown');
+await WaitFor('down-to-credits', Menu(1));
+const sound = await page.evaluate(() => [Module.mixer.ctx.state, Module.mixer.chunks.filter(c => c && c.buffer).length]);
+if (sound[0] != 'running' || sound[1] != 9) Fail(`sound ${sound[0]} with ${sound[1]} of 9 sounds and music decoded`);
+console.log('seen sound running after the first key, the 8 sounds and the music decoded');
+await Press('z');
+await WaitFor('credits', Credits);
+await Press('Escape');
+await WaitFor('menu-after-credits', Menu(1));
+await Press('ArrowUp', 'z');
+await WaitFor('play', Play);
+await page.keyboard.down('z');
+await Wait('the player firing on channel 0', () => Module.Mix.Playing(0) == 1 && Module.Mix.PlayingMusic() == 1);
+await page.keyboard.up('z');
+console.log('seen the player fire and the music play');
+await Press('Escape');
+await WaitFor('menu-after-play', Menu(0));
+if (!await page.evaluate(() => Module.Mix.PausedMusic())) Fail('the music plays on in the menu');
+await Press('ArrowUp');
+// Quit ends the game while Z is down: nothing reads the key up
+await page.keyboard.down('z');
+await Wait('the ended page', () => /zEP has ended/.test(document.body.innerText) && document.querySelector('#message button'));
+console.log('seen the ended page with a way to play again');
+
+// The mixer after the game, through its own calls, against SDL_mixer's rules
+// as the game relies on them: group 0 is channels 1-15 taken lowest free
+// first, then oldest first; a timed channel stops at its time, a loop count
+// of n plays n+1 times, a fade-in reports itself for its length.
+const mixer = await page.evaluate(async () => {
+  const M = Module.Mix, chunks = Module.mixer.chunks;
+  const ids = chunks.map((c, i) => i).filter(i => chunks[i]).sort((a, b) => chunks[a].buffer.duration - chunks[b].buffer.duration);
+  const [short, long] = [ids[0], ids[ids.length - 1]];
+  const tick = () => { const t = performance.now(); while (performance.now() == t); };
+  // the time from t0, before the call, until done() holds
+  const until = (t0, done) => new Promise(r => { const f = () => done() ? r(performance.now() - t0) : requestAnimationFrame(f); f(); });
+  const r = {duration: chunks[short].buffer.duration * 1000};
+  M.HaltChannel(-1);
+  M.AllocateChannels(16);
+  M.ReserveChannels(1);
+  r.grouped = M.GroupChannels(1, 15, 0);
+  r.taken = [];
+  for (let i = 0; i < 16; i++) {
+    const c = M.GroupAvailable(0);
+    r.taken.push(c);
+    if (c >= 0) M.PlayChannelTimed(c, long, -1, -1);
+    tick();
+  }
+  r.oldest = M.GroupOldest(0);
+  M.PlayChannelTimed(r.oldest, long, -1, -1);
+  r.nextoldest = M.GroupOldest(0);
+  M.HaltChannel(-1);
+  let t0 = performance.now();
+  M.PlayChannelTimed(0, long, 0, 150);
+  r.timed = await until(t0, () => !M.Playing(0));
+  t0 = performance.now();
+  M.PlayChannelTimed(0, short, 2, -1);
+  r.looped = await until(t0, () => !M.Playing(0));
+  t0 = performance.now();
+  M.FadeInMusic(long, -1, 300);
+  r.fading = M.FadingMusic();
+  r.faded = await until(t0, () => M.FadingMusic() == 0);
+  r.playing = M.PlayingMusic();
+  return r;
+});
+const expect = (what, ok) => { if (!ok) Fail(`mixer: ${what} (${JSON.stringify(mixer)})`); };
+expect('15 channels in group 0', mixer.grouped == 15);
+expect('free channels 1 to 15 in order, then none', mixer.taken.join() == '1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,-1');
+expect('the oldest channel first, then the next', mixer.oldest == 1 && mixer.nextoldest == 2);
+expect('a 150 ms channel stops after 150 ms', mixer.timed >= 150 && mixer.timed < 400);
+expect('a loop count of 2 plays three times', mixer.looped >= 3 * mixer.duration - 20 && mixer.looped < 3 * mixer.duration + 250);
+expect('a 300 ms fade-in fades for 300 ms', mixer.fading == 2 && mixer.faded >= 300 && mixer.faded < 550 && mixer.playing == 1);
+console.log('seen the mixer keep its groups, times, loops and fades');
+
+await browser.close();
+server.close();
+if (problems.length) Fail(problems.join('\n'));
+console.log('seen no console error and no failed or outside request');
