@@ -16,13 +16,21 @@ foreach(size 16 32 48 64 128 256)
     DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME zep.png)
 endforeach()
 
-# The version comes from project(): the metadata and changelog take it here.
+# The version and the release date come from CMakeLists.txt: the metadata,
+# the changelog and the man page take them here, each date in its own form.
 # Man pages and changelogs are installed compressed, without a time stamp
 # in the header so that every build gives the same bytes.
+foreach(form "CHANGELOG_DATE|-R" "MONTH|+%B %Y")
+  string(REPLACE "|" ";" parts "${form}")
+  list(GET parts 0 name)
+  list(GET parts 1 format)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C date -u -d ${ZEP_RELEASE_DATE} ${format}
+    OUTPUT_VARIABLE ZEP_RELEASE_${name} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
 set(ZEP_DOC_OUT ${CMAKE_BINARY_DIR}/doc)
 configure_file(${CMAKE_SOURCE_DIR}/assets/icon/io.github.zep.metainfo.xml.in ${ZEP_DOC_OUT}/io.github.zep.metainfo.xml @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/assets/icon/changelog.in ${ZEP_DOC_OUT}/changelog @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/assets/icon/zep.6 ${ZEP_DOC_OUT}/zep.6 COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/assets/icon/zep.6 ${ZEP_DOC_OUT}/zep.6 @ONLY)
 install(FILES ${ZEP_DOC_OUT}/io.github.zep.metainfo.xml DESTINATION share/metainfo)
 find_program(GZIP gzip REQUIRED)
 foreach(name zep.6 changelog)
