@@ -3,7 +3,9 @@
 // and so do the end-to-end probe, the tests and the tools that show them.
 #pragma once
 #include "Game/Font.h"
+#include "Game/Main.h"
 #include "Game/ParallaxBackground.h"
+#include "Graphics/Pixels/Construction32.h"
 
 // One line of text: font height (8, 12 or 16), top-left corner, the text.
 struct ScreenText
@@ -13,6 +15,16 @@ struct ScreenText
 };
 
 static inline const Font *FontOfSize(int size) { return size == 8 ? &OL8Font : size == 12 ? &OL12Font : &OL16Font; }
+
+// The title screens' text colour, and their highlight t frames into a screen.
+static inline Pixel TitleTextColour() { return RGB(224, 255, 224); }
+static inline Pixel TitleHighlightColour(int t) { return RGB(HighlightLevel(t), HighlightLevel(t), 128); }
+// Whether an opaque colour is that highlight at any frame.
+static inline bool IsTitleHighlightColour(Pixel p)
+{
+	int r = p >> 16 & 255, g = p >> 8 & 255, b = p & 255;
+	return r == g && r >= 145 && b == 128;
+}
 
 // The title menu's items, top to bottom; the one chosen pulses.
 inline constexpr int MenuItemCount = 3;

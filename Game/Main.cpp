@@ -20,13 +20,6 @@
 #include "Platform/ResourceBundle.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
 
-static Pixel TextColour() { return RGB(224, 255, 224); }
-static Pixel HighlightColour(int t)
-{
-	int c = HighlightLevel(t);
-	return RGB(c, c, 128);
-}
-
 static Bitmap *TitlePicture() { return (Bitmap *)DataForResourceWithName(game.resources, "Graphics/Title/Title", nullptr); }
 
 bool WaitForButtonUp()
@@ -88,8 +81,8 @@ static TitleStep ReactInCredits(int *, uint32_t pressed)
 
 static void DrawCredits(Bitmap *screen, int, int t)
 {
-	for (const ScreenText &line : CreditsLines) DrawText(screen, line, TextColour());
-	DrawText(screen, CreditsOK, HighlightColour(t));
+	for (const ScreenText &line : CreditsLines) DrawText(screen, line, TitleTextColour());
+	DrawText(screen, CreditsOK, TitleHighlightColour(t));
 }
 
 bool RunCredits() { return RunTitleScreen(ReactInCredits, DrawCredits); }
@@ -114,8 +107,9 @@ static TitleStep ReactInMenu(int *pos, uint32_t pressed)
 
 static void DrawMenu(Bitmap *screen, int pos, int t)
 {
-	for (int i = 0; i < MenuItemCount; i++) DrawText(screen, MenuItems[i], i == pos ? HighlightColour(t) : TextColour());
-	for (const ScreenText &line : MenuLines) DrawText(screen, line, TextColour());
+	for (int i = 0; i < MenuItemCount; i++)
+		DrawText(screen, MenuItems[i], i == pos ? TitleHighlightColour(t) : TitleTextColour());
+	for (const ScreenText &line : MenuLines) DrawText(screen, line, TitleTextColour());
 }
 
 bool RunMainMenu() { return RunTitleScreen(ReactInMenu, DrawMenu); }

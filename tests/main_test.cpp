@@ -17,7 +17,8 @@
 #include "Platform/SDL/PixelDoubledScreen.h"
 #include "ScriptedPlatform.h"
 
-constexpr uint32_t U = UpButton, D = DownButton, Z = Fire1Button, Esc = EscapeButton, Text = 0xE0FFE0, White = 0xFFFFFF;
+constexpr uint32_t U = UpButton, D = DownButton, Z = Fire1Button, Esc = EscapeButton, White = 0xFFFFFF;
+static const Pixel Text = TitleTextColour() & 0xFFFFFF;
 
 // One script and what it must show. screens: at each poll, the last frame
 // shown: '.' none yet, 'S', 'C' or 'Q' the menu with that item highlighted,
@@ -127,7 +128,6 @@ protected:
 	{
 		return Look([&](Bitmap *b) { DrawString(b, FontOfSize(line.size), line.x, line.y, 0xFFFFFFFFu, line.text); });
 	}
-	static bool IsHighlight(Pixel p) { return p >> 16 == ((p >> 8) & 255) && p >> 16 >= 145 && (p & 255) == 128; }
 	// star[1] for each life beyond the current one, star[0] for the rest of
 	// at least two places: the one shown, the other not.
 	static bool ShowsLives(int lives)
@@ -145,12 +145,12 @@ protected:
 		int lit = -1, plain = 0;
 		for (int i = 0; i < MenuItemCount; i++) {
 			Pixel c = Ink(MenuItems[i]);
-			if (IsHighlight(c)) lit = i;
+			if (IsTitleHighlightColour(c)) lit = i;
 			plain += c == Text;
 		}
 		// the rest of both screens' text is the end-to-end tests' to check
 		if (lit >= 0 && plain == 2 && Ink(MenuLines[3]) == Text) return "SCQ"[lit];
-		if (Ink(CreditsLines[1]) == Text && IsHighlight(Ink(CreditsOK))) return 'K';
+		if (Ink(CreditsLines[1]) == Text && IsTitleHighlightColour(Ink(CreditsOK))) return 'K';
 		char score[32];
 		snprintf(score, sizeof score, "Score: %05d", game.score);
 		if (game.star && Look([&](Bitmap *b) { DrawStringToTheLeftOf(b, &OL8Font, 312, 4, ~0u, score); }) == White &&

@@ -63,9 +63,9 @@ static std::vector<Pixel> Drawn(const std::function<void(Bitmap *)> &draw)
 static bool IsInColourClass(Pixel p, const char *colourclass)
 {
 	p &= 0xFFFFFF;
-	if (!strcmp(colourclass, "text")) return p == 0xE0FFE0;
+	if (!strcmp(colourclass, "text")) return p == (TitleTextColour() & 0xFFFFFF);
 	if (!strcmp(colourclass, "white")) return p == 0xFFFFFF;
-	return p >> 16 == (p >> 8 & 255) && p >> 16 >= 145 && (p & 255) == 128;  // the menus' pulsing highlight
+	return IsTitleHighlightColour(p);
 }
 
 // Every ink pixel of the text is on screen in one colour of the class.
