@@ -5,6 +5,7 @@
 #include "Game/Controllers.h"
 #include "Game/Font.h"
 #include "Game/Game.h"
+#include "Game/Layout.h"
 #include "Graphics/Drawing.h"
 #include "Graphics/Pixels/Construction32.h"
 #include "Platform/GameResources.h"
@@ -62,9 +63,7 @@ bool InitializeGame()
 	InitializeSimpleAllocator(&game.allocator, MaximumObjectSize, MaximumNumberOfObjects, game.allocatorstorage);
 	game.objectcounter = 0;
 	for (ObjectList *list : AllLists) InitializeObjectList(list);
-	InitializeParallaxBackground(&game.background, "Graphics/Backgrounds/NightSky/NightSky1",
-		"Graphics/Backgrounds/NightSky/NightSky2", "Graphics/Backgrounds/NightSky/NightSky3",
-		"Graphics/Backgrounds/NightSky/NightSky4", 0, 73, 118, 165, 131, 182, 223, 239);
+	InitializeNightSky(&game.background);
 	InitializeAudioMixer(&game.audio, 1, 15);
 	LoadGameSounds();
 	game.star = (RLEBitmap **)DataForResourceWithName(game.resources, "Graphics/Sprites/Star", nullptr);

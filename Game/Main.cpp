@@ -13,18 +13,12 @@
 #include "Game/Font.h"
 #include "Game/FrameRateManager.h"
 #include "Game/Game.h"
+#include "Game/Layout.h"
 #include "Graphics/Drawing.h"
 #include "Graphics/Pixels/Construction32.h"
 #include "Platform/GameResources.h"
 #include "Platform/ResourceBundle.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
-
-static Pixel TextColour() { return RGB(224, 255, 224); }
-static Pixel HighlightColour(int t)
-{
-	int c = HighlightLevel(t);
-	return RGB(c, c, 128);
-}
 
 static Bitmap *TitlePicture() { return (Bitmap *)DataForResourceWithName(game.resources, "Graphics/Title/Title", nullptr); }
 
@@ -36,43 +30,28 @@ bool WaitForButtonUp()
 	}
 }
 
-bool RunCredits()
+static void DrawText(Bitmap *screen, const ScreenText &line, Pixel colour)
 {
-	Bitmap *title = TitlePicture();
-	FrameRateManager framerate;
-	InitializeFrameRateManager(&framerate, 60, 0);
-	if (!WaitForButtonUp()) return false;
-	const int creditsx1 = 180, creditsx2 = creditsx1 + 9, creditsy = 140;
-	uint32_t laststate = 0;
-	for (int t = 0;; t++) {
-		if (!HandleInput()) return false;
-		uint32_t state = GetButtonState();
-		uint32_t pressed = ~laststate & state;
-		laststate = state;
-		if ((int32_t)pressed < 0 || IsFire1Pressed(pressed)) break;
-		Pixel col = HighlightColour(t);
-		BeginFrame(&framerate);
-		SleepUntilFrameStart(&framerate);
-		Bitmap *screen = StartScreenUpdates();
-		DrawBitmap(screen, title, 0, 0);
-		DrawString(screen, &OL8Font, creditsx1, creditsy, TextColour(), "Code & Graphics:");
-		DrawString(screen, &OL16Font, creditsx2, creditsy + 12, TextColour(), "Quillon");
-		DrawString(screen, &OL8Font, creditsx1, creditsy + 36, TextColour(), "Audio & Title Art:");
-		DrawString(screen, &OL16Font, creditsx2, creditsy + 48, TextColour(), "Ambrel");
-		DrawString(screen, &OL12Font, 200, 216, col, "OK");
-		EndScreenUpdates();
-	}
-	PlaySound(&game.audio, "Sounds/points", 1.0f);
-	return WaitForButtonUp();
+	DrawString(screen, FontOfSize(line.size), line.x, line.y, colour, line.text);
 }
 
-bool RunMainMenu()
+// What a title screen makes of the buttons newly pressed in a frame.
+enum TitleStep
+{
+	StayOnScreen,
+	LeaveScreen,  // back to the caller, once every button is up
+	QuitProgram,
+};
+
+// The frame loop that the menu and the credits share: the title picture, the
+// screen's own text, t counting frames from 0 in each call. pos is the
+// screen's own state (the menu's highlighted item).
+static bool RunTitleScreen(TitleStep (*react)(int *pos, uint32_t pressed), void (*draw)(Bitmap *screen, int pos, int t))
 {
 	Bitmap *title = TitlePicture();
 	FrameRateManager framerate;
 	InitializeFrameRateManager(&framerate, 60, 0);
 	if (!WaitForButtonUp()) return false;
-	const int menux = 187, menuy = 140, instructionx = 190, instructiony = 207;
 	int pos = 0;
 	uint32_t laststate = 0;
 	for (int t = 0;; t++) {
@@ -80,38 +59,60 @@ bool RunMainMenu()
 		uint32_t state = GetButtonState();
 		uint32_t pressed = ~laststate & state;
 		laststate = state;
-		if ((int32_t)pressed < 0) return false;
-		if (IsUpPressed(pressed)) {
-			pos = (pos + 2) % 3;
-			PlaySound(&game.audio, "Sounds/enemybullet", 0.25f);
-		}
-		if (IsDownPressed(pressed)) {
-			pos = (pos + 1) % 3;
-			PlaySound(&game.audio, "Sounds/enemybullet", 0.25f);
-		}
-		if (IsFire1Pressed(pressed)) {
-			PlaySound(&game.audio, "Sounds/points", 1.0f);
-			if (pos == 0) break;
-			if (pos == 2) return false;
-			if (!RunCredits()) return false;
-		}
-		Pixel cols[3];
-		for (int i = 0; i < 3; i++) cols[i] = i == pos ? HighlightColour(t) : TextColour();
+		TitleStep step = react(&pos, pressed);
+		if (step == QuitProgram) return false;
+		if (step == LeaveScreen) break;
 		BeginFrame(&framerate);
 		SleepUntilFrameStart(&framerate);
 		Bitmap *screen = StartScreenUpdates();
 		DrawBitmap(screen, title, 0, 0);
-		DrawString(screen, &OL12Font, menux, menuy, cols[0], "Start game");
-		DrawString(screen, &OL12Font, menux, menuy + 16, cols[1], "Credits");
-		DrawString(screen, &OL12Font, menux, menuy + 32, cols[2], "Quit");
-		DrawString(screen, &OL8Font, instructionx, instructiony, TextColour(), "Arrow keys to move,");
-		DrawString(screen, &OL8Font, instructionx, instructiony + 9, TextColour(), "Z to fire (and select),");
-		DrawString(screen, &OL8Font, instructionx, instructiony + 18, TextColour(), "Left shift to focus fire.");
-		DrawString(screen, &OL8Font, 230, 2, TextColour(), "zEP beta version");
+		draw(screen, pos, t);
 		EndScreenUpdates();
 	}
 	return WaitForButtonUp();
 }
+
+static TitleStep ReactInCredits(int *, uint32_t pressed)
+{
+	if ((int32_t)pressed >= 0 && !IsFire1Pressed(pressed)) return StayOnScreen;
+	PlaySound(&game.audio, "Sounds/points", 1.0f);
+	return LeaveScreen;
+}
+
+static void DrawCredits(Bitmap *screen, int, int t)
+{
+	for (const ScreenText &line : CreditsLines) DrawText(screen, line, TitleTextColour());
+	DrawText(screen, CreditsOK, TitleHighlightColour(t));
+}
+
+bool RunCredits() { return RunTitleScreen(ReactInCredits, DrawCredits); }
+
+static TitleStep ReactInMenu(int *pos, uint32_t pressed)
+{
+	if ((int32_t)pressed < 0) return QuitProgram;
+	if (IsUpPressed(pressed)) {
+		*pos = (*pos + MenuItemCount - 1) % MenuItemCount;
+		PlaySound(&game.audio, "Sounds/enemybullet", 0.25f);
+	}
+	if (IsDownPressed(pressed)) {
+		*pos = (*pos + 1) % MenuItemCount;
+		PlaySound(&game.audio, "Sounds/enemybullet", 0.25f);
+	}
+	if (!IsFire1Pressed(pressed)) return StayOnScreen;
+	PlaySound(&game.audio, "Sounds/points", 1.0f);
+	if (*pos == 0) return LeaveScreen;
+	if (*pos == 2 || !RunCredits()) return QuitProgram;
+	return StayOnScreen;
+}
+
+static void DrawMenu(Bitmap *screen, int pos, int t)
+{
+	for (int i = 0; i < MenuItemCount; i++)
+		DrawText(screen, MenuItems[i], i == pos ? TitleHighlightColour(t) : TitleTextColour());
+	for (const ScreenText &line : MenuLines) DrawText(screen, line, TitleTextColour());
+}
+
+bool RunMainMenu() { return RunTitleScreen(ReactInMenu, DrawMenu); }
 
 // The menus draw the title picture unchecked and the game logic uses its
 // pictures unchecked, so an incomplete set stops here, saying what is

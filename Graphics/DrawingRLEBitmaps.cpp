@@ -13,57 +13,17 @@
 #include "Graphics/Drawing.h"
 #include "Graphics/RLEBitmapIndex.h"
 
-// Keeps the compiler from folding a pointer step that is known on one branch
-// into the step that depends on a loaded value (see WalkRLERows).
-static inline const Pixel *Opaque(const Pixel *p)
-{
-#if defined(__GNUC__)
-	__asm__("" : "+r"(p));
-#endif
-	return p;
-}
-
-// The address of each span word depends on the length stored in the one
-// before it, so walking the spans is a chain of dependent loads. Half of all
-// spans are a row's trailing empty span with no pixels: for those the next
-// word is known without the loaded length, and stepping on the predicted
-// branch lets the processor start the next load early.
-static const Pixel *SkipRLERows(const Pixel *rows, int width, int n)
-{
-	for (int r = 0; r < n; r++) {
-		for (int pos = 0; pos < width;) {
-			Pixel span = *rows;
-			int filled = FilledSpanLength(span);
-			pos += EmptySpanLength(span) + filled;
-			if (filled == 0) rows = Opaque(rows + 1);
-			else rows += 1 + filled;
-		}
-	}
-	return rows;
-}
-
-// The four kinds differ only in what they do with one run; the row walk is
-// shared and the run action is inlined into each instantiation.
+// The runs of height rows from rows on, drawn with their top at y0.
 template <typename RunAction>
 static inline void WalkRLERows(Bitmap *bitmap, const Pixel *rows, int width, int height, int x0, int y0, RunAction run)
 {
 	// held in locals: the runs' stores could otherwise alias the record
 	uint8_t *pixels = (uint8_t *)bitmap->pixels;
 	ptrdiff_t bytesperrow = bitmap->bytesperrow;
-	for (int r = 0; r < height; r++) {
-		Pixel *dest = (Pixel *)(pixels + (ptrdiff_t)(y0 + r) * bytesperrow);
-		for (int pos = 0; pos < width;) {
-			Pixel span = *rows;
-			int empty = EmptySpanLength(span), filled = FilledSpanLength(span);
-			pos += empty + filled;
-			if (filled == 0) {
-				rows = Opaque(rows + 1);
-				continue;
-			}
-			run(dest, y0 + r, x0 + pos - filled, rows + 1, filled);
-			rows += 1 + filled;
-		}
-	}
+	WalkRLERuns(rows, width, height, [&](int r, int x, const Pixel *src, int n) {
+		int y = y0 + r;
+		run((Pixel *)(pixels + (ptrdiff_t)y * bytesperrow), y, x0 + x, src, n);
+	});
 }
 
 // An indexed image's runs, in rows top to bottom: no run's address depends
@@ -90,7 +50,10 @@ __attribute__((flatten)) static void WalkRuns(Bitmap *bitmap, const RLEBitmap *s
 	int top = y0 < 0 ? -y0 : 0, bottom = src->height;
 	if (y0 + bottom > bitmap->height) bottom = bitmap->height - y0;
 	if (const RLEBitmapIndex *index = IndexOfRLEBitmap(src)) WalkRLESpans(bitmap, src, index, top, bottom, x0, y0, run);
-	else WalkRLERows(bitmap, SkipRLERows(RLEBitmapRows(src), src->width, top), src->width, bottom - top, x0, y0 + top, run);
+	else {
+		const Pixel *rows = WalkRLERuns(RLEBitmapRows(src), src->width, top, [](int, int, const Pixel *, int) {});
+		WalkRLERows(bitmap, rows, src->width, bottom - top, x0, y0 + top, run);
+	}
 }
 
 // Sprite runs are mostly short, where a call to memcpy costs more than the

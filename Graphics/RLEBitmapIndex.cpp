@@ -2,36 +2,36 @@
 // images. The lookup runs once per drawn image, so it is a short scan of
 // address ranges kept packed at the front of the table.
 #include "Graphics/RLEBitmapIndex.h"
+#include <cassert>
 
 void BuildRLEBitmapIndex(const RLEBitmap *image, uint32_t *rowstarts, RLESpan *spans)
 {
-	const Pixel *rows = RLEBitmapRows(image), *p = rows;
+	const Pixel *rows = RLEBitmapRows(image);
 	uint32_t n = 0;
-	for (int y = 0; y < image->height; y++) {
-		rowstarts[y] = n;
-		for (int x = 0; x < image->width;) {
-			Pixel span = *p++;
-			int filled = FilledSpanLength(span);
-			x += EmptySpanLength(span);
-			if (filled > 0) spans[n++] = {(uint16_t)x, (uint16_t)y, (uint16_t)filled, 0, (uint32_t)(p - rows)};
-			x += filled;
-			p += filled;
-		}
-	}
-	rowstarts[image->height] = n;
+	int y = 0;  // rows up to y - 1 have their start
+	WalkRLERuns(rows, image->width, image->height, [&](int r, int x, const Pixel *p, int filled) {
+		while (y <= r) rowstarts[y++] = n;
+		spans[n++] = {(uint16_t)x, (uint16_t)r, (uint16_t)filled, 0, (uint32_t)(p - rows)};
+	});
+	while (y <= image->height) rowstarts[y++] = n;
 }
 
 struct IndexedBlock
 {
 	uintptr_t begin, end;
 };
-static IndexedBlock blocks[8];
-static int numblocks;
+static IndexedBlock blocks[MaximumIndexedRLEBlocks];
+static int numblocks, unindexed;
 
-void AddIndexedRLEBlock(const void *begin, const void *end)
+bool AddIndexedRLEBlock(const void *begin, const void *end)
 {
-	if (numblocks < (int)(sizeof blocks / sizeof blocks[0])) blocks[numblocks++] = {(uintptr_t)begin, (uintptr_t)end};
+	assert(numblocks < MaximumIndexedRLEBlocks && "more indexed RLE blocks than the table holds");
+	if (numblocks == MaximumIndexedRLEBlocks) return unindexed++, false;
+	blocks[numblocks++] = {(uintptr_t)begin, (uintptr_t)end};
+	return true;
 }
+
+int UnindexedRLEBlockCount() { return unindexed; }
 
 void RemoveIndexedRLEBlock(const void *begin)
 {

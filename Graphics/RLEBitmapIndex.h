@@ -35,10 +35,16 @@ static inline bool CanIndexRLEBitmap(int width, int height) { return width > 0 &
 // the image's own runs; the image must be indexable and well formed.
 void BuildRLEBitmapIndex(const RLEBitmap *image, uint32_t *rowstarts, RLESpan *spans);
 
-// At most a handful of blocks are registered at a time; a block that finds
-// no free slot is not registered, and its images draw without their indexes.
-void AddIndexedRLEBlock(const void *begin, const void *end);
+// Drawing scans the registered blocks for every image, so the table is
+// short: the game registers its four bundles. A block that finds the table
+// full is a fault of the caller: it asserts in debug builds; otherwise its
+// images draw by their spans, and it is counted and false returned.
+constexpr int MaximumIndexedRLEBlocks = 8;
+bool AddIndexedRLEBlock(const void *begin, const void *end);
+// Before the block is freed: its address may hold another block next.
 void RemoveIndexedRLEBlock(const void *begin);
+// The blocks that found the table full, since the program started.
+int UnindexedRLEBlockCount();
 
 // The image's index, or null when it has none.
 const RLEBitmapIndex *IndexOfRLEBitmap(const RLEBitmap *image);

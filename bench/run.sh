@@ -33,8 +33,14 @@ SDL_AUDIODRIVER=dummy "${pin[@]}" ../bench/engine/engine_bench "${options[@]}" -
 python3 - ../bench.json ../png_bench.json <<'PY'
 import json, sys
 medians = {}
+# A benchmark checks its output against the reference before it measures;
+# one that differs, or cannot run, fails the whole run. Only a benchmark this
+# machine cannot run at all says "skipped:".
+failed = set()
 for path in sys.argv[1:]:
     for b in json.load(open(path))["benchmarks"]:
+        if b.get("error_occurred") and not b.get("error_message", "").startswith("skipped:"):
+            failed.add(f"{b['run_name']}: {b.get('error_message')}")
         if b.get("aggregate_name") == "median":
             medians[b["run_name"]] = b
 runs = {name: b["cpu_time"] for name, b in medians.items()}
@@ -69,4 +75,7 @@ if "BM_CrowdedFrame" in runs:
     frame = runs["BM_CrowdedFrame"]
     objects = medians["BM_CrowdedFrame"].get("objects", 0)
     print(f"{'crowded frame (run + draw + double)':52s} {frame/1000:10.1f} us   {100*frame/16666667:.2f} % of a 60 Hz frame, {objects:.0f} objects")
+for f in sorted(failed):
+    print(f"FAILED {f}")
+sys.exit(1 if failed else 0)
 PY

@@ -10,13 +10,15 @@
 #include <vector>
 #include "Game/Font.h"
 #include "Game/Game.h"
+#include "Game/Layout.h"
 #include "Game/Main.h"
 #include "Graphics/Drawing.h"
 #include "Platform/GameResources.h"
 #include "Platform/SDL/PixelDoubledScreen.h"
 #include "ScriptedPlatform.h"
 
-constexpr uint32_t U = UpButton, D = DownButton, Z = Fire1Button, Esc = EscapeButton, Text = 0xE0FFE0, White = 0xFFFFFF;
+constexpr uint32_t U = UpButton, D = DownButton, Z = Fire1Button, Esc = EscapeButton, White = 0xFFFFFF;
+static const Pixel Text = TitleTextColour() & 0xFFFFFF;
 
 // One script and what it must show. screens: at each poll, the last frame
 // shown: '.' none yet, 'S', 'C' or 'Q' the menu with that item highlighted,
@@ -122,11 +124,10 @@ protected:
 		}
 		return colour;
 	}
-	static Pixel Ink(const Font *font, int x, int y, const char *str)
+	static Pixel Ink(const ScreenText &line)
 	{
-		return Look([&](Bitmap *b) { DrawString(b, font, x, y, 0xFFFFFFFFu, str); });
+		return Look([&](Bitmap *b) { DrawString(b, FontOfSize(line.size), line.x, line.y, 0xFFFFFFFFu, line.text); });
 	}
-	static bool IsHighlight(Pixel p) { return p >> 16 == ((p >> 8) & 255) && p >> 16 >= 145 && (p & 255) == 128; }
 	// star[1] for each life beyond the current one, star[0] for the rest of
 	// at least two places: the one shown, the other not.
 	static bool ShowsLives(int lives)
@@ -141,16 +142,15 @@ protected:
 	}
 	static char Screen()
 	{
-		const char *items[3] = {"Start game", "Credits", "Quit"};
 		int lit = -1, plain = 0;
-		for (int i = 0; i < 3; i++) {
-			Pixel c = Ink(&OL12Font, 187, 140 + 16 * i, items[i]);
-			if (IsHighlight(c)) lit = i;
+		for (int i = 0; i < MenuItemCount; i++) {
+			Pixel c = Ink(MenuItems[i]);
+			if (IsTitleHighlightColour(c)) lit = i;
 			plain += c == Text;
 		}
 		// the rest of both screens' text is the end-to-end tests' to check
-		if (lit >= 0 && plain == 2 && Ink(&OL8Font, 230, 2, "zEP beta version") == Text) return "SCQ"[lit];
-		if (Ink(&OL16Font, 189, 152, "Quillon") == Text && IsHighlight(Ink(&OL12Font, 200, 216, "OK"))) return 'K';
+		if (lit >= 0 && plain == 2 && Ink(MenuLines[3]) == Text) return "SCQ"[lit];
+		if (Ink(CreditsLines[1]) == Text && IsTitleHighlightColour(Ink(CreditsOK))) return 'K';
 		char score[32];
 		snprintf(score, sizeof score, "Score: %05d", game.score);
 		if (game.star && Look([&](Bitmap *b) { DrawStringToTheLeftOf(b, &OL8Font, 312, 4, ~0u, score); }) == White &&
@@ -212,7 +212,7 @@ TEST_F(TopLevel, FirstFrameHighlightAndPacing)
 		scripted.script.assign(polls[call], 0);
 		scripted.sleeps.clear();
 		EXPECT_FALSE(call < 2 ? RunMainMenu() : RunCredits());
-		EXPECT_EQ(call < 2 ? Ink(&OL12Font, 187, 140, "Start game") : Ink(&OL12Font, 200, 216, "OK"), lit[call]) << call;
+		EXPECT_EQ(Ink(call < 2 ? MenuItems[0] : CreditsOK), lit[call]) << call;
 	}
 	EXPECT_EQ(scripted.sleeps, (std::vector<uint64_t>{16, 17, 17}));
 }

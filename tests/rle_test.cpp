@@ -42,26 +42,33 @@ static std::vector<Pixel> RandomPixels(std::mt19937 &rng, size_t n, unsigned den
 	return px;
 }
 
-// The image as a bundle hands it out: its index just before it, in a
-// registered block. An image too large to index gets an empty index.
+// The image laid out in block as a bundle hands it out, its index just before
+// it (empty when the image is too large to index). The block keeps its
+// address while its capacity holds the layout.
+static RLEBitmap *LayOutIndexed(std::vector<uint64_t> &block, const std::vector<Pixel> &words)
+{
+	const RLEBitmap *src = (const RLEBitmap *)words.data();
+	size_t imagewords = (words.size() + 1) / 2, rowwords = ((size_t)src->height + 2) / 2;
+	block.assign(2 + imagewords + rowwords + 2 * words.size(), 0xCCCCCCCCCCCCCCCCu);
+	RLEBitmap *image = (RLEBitmap *)&block[2];
+	memcpy(image, words.data(), 4 * words.size());
+	RLEBitmapIndex *index = (RLEBitmapIndex *)block.data();
+	*index = {nullptr, nullptr};
+	if (CanIndexRLEBitmap(src->width, src->height)) {
+		index->rowstarts = (uint32_t *)&block[2 + imagewords];
+		index->spans = (RLESpan *)&block[2 + imagewords + rowwords];
+		BuildRLEBitmapIndex(image, (uint32_t *)index->rowstarts, (RLESpan *)index->spans);
+	}
+	return image;
+}
+
+// ... in a block registered for as long as it lives, as the loader does.
 struct IndexedImage
 {
 	std::vector<uint64_t> block;
 	RLEBitmap *image;
-	explicit IndexedImage(const std::vector<Pixel> &words)
+	explicit IndexedImage(const std::vector<Pixel> &words) : image(LayOutIndexed(block, words))
 	{
-		const RLEBitmap *src = (const RLEBitmap *)words.data();
-		size_t imagewords = (words.size() + 1) / 2, rowwords = ((size_t)src->height + 2) / 2;
-		block.assign(2 + imagewords + rowwords + 2 * words.size(), 0xCCCCCCCCCCCCCCCCu);
-		image = (RLEBitmap *)&block[2];
-		memcpy(image, words.data(), 4 * words.size());
-		RLEBitmapIndex *index = (RLEBitmapIndex *)block.data();
-		*index = {nullptr, nullptr};
-		if (CanIndexRLEBitmap(src->width, src->height)) {
-			index->rowstarts = (uint32_t *)&block[2 + imagewords];
-			index->spans = (RLESpan *)&block[2 + imagewords + rowwords];
-			BuildRLEBitmapIndex(image, (uint32_t *)index->rowstarts, (RLESpan *)index->spans);
-		}
 		AddIndexedRLEBlock(block.data(), block.data() + block.size());
 	}
 	~IndexedImage() { RemoveIndexedRLEBlock(block.data()); }
@@ -150,23 +157,68 @@ TEST(RLEDrawing, RunsSplitAtTheLimit)
 	EXPECT_TRUE(r.GuardsIntact());
 }
 
-// The registry holds eight blocks: a ninth draws by its spans, and removing a
-// block keeps the others found.
-TEST(RLEDrawing, IndexedBlocksBeyondTheRegistryStillDraw)
+static std::vector<Pixel> EncodeAll(Bitmap *src) { return Encode(src, 0, 0, src->width, src->height); }
+
+// A drawing of the image at (1, 1) on a guarded bitmap one pixel larger
+// than it each way matches the model of src.
+static void ExpectDrawsAsModel(RLEBitmap *image, Bitmap *src)
+{
+	GuardedBitmap got(src->width + 2, src->height + 2, 0xFF204060u), want(src->width + 2, src->height + 2, 0xFF204060u);
+	DrawRLEBitmap(&got.bitmap, image, 1, 1);
+	Model(want, src, 0, 0, src->width, src->height, 1, 1, Plain, 0, DummyCompositionMode);
+	EXPECT_EQ(got.memory, want.memory);
+}
+
+// A block beyond the table is reported (an assertion in debug builds,
+// counted otherwise) and draws by its spans; removing a block keeps the
+// others found.
+TEST(RLEIndexRegistry, ABlockBeyondTheTableIsReportedAndStillDraws)
 {
 	std::vector<Pixel> px{A, T, B, A, B, T};
 	Bitmap src;
 	InitializeBitmap(&src, 3, 2, 12, px.data());
-	std::vector<Pixel> words = Encode(&src, 0, 0, 3, 2);
+	std::vector<Pixel> words = EncodeAll(&src);
 	std::vector<std::unique_ptr<IndexedImage>> images;
-	for (int i = 0; i < 9; i++) images.push_back(std::make_unique<IndexedImage>(words));
-	EXPECT_EQ(IndexOfRLEBitmap(images[8]->image), nullptr);
+	int unindexed = UnindexedRLEBlockCount();
+	for (int i = 0; i < MaximumIndexedRLEBlocks; i++) images.push_back(std::make_unique<IndexedImage>(words));
+	EXPECT_EQ(UnindexedRLEBlockCount(), unindexed);
+	EXPECT_DEBUG_DEATH(images.push_back(std::make_unique<IndexedImage>(words)), "more indexed RLE blocks than the table holds");
+#ifdef NDEBUG
+	ASSERT_EQ(images.size(), MaximumIndexedRLEBlocks + 1u);
+	EXPECT_EQ(IndexOfRLEBitmap(images.back()->image), nullptr);
+	EXPECT_EQ(UnindexedRLEBlockCount(), unindexed + 1);
+#endif
 	images.erase(images.begin() + 3);
-	for (size_t i = 0; i < 7; i++) EXPECT_NE(IndexOfRLEBitmap(images[i]->image), nullptr) << i;
-	for (auto &image : images) {
-		GuardedBitmap got(4, 3, 0xFF204060u), want(4, 3, 0xFF204060u);
-		DrawRLEBitmap(&got.bitmap, image->image, 1, 1);
-		Model(want, &src, 0, 0, 3, 2, 1, 1, Plain, 0, DummyCompositionMode);
-		EXPECT_EQ(got.memory, want.memory);
-	}
+	for (int i = 0; i < MaximumIndexedRLEBlocks - 1; i++) EXPECT_NE(IndexOfRLEBitmap(images[i]->image), nullptr) << i;
+	for (auto &image : images) ExpectDrawsAsModel(image->image, &src);
+}
+
+// A bundle freed and other data put at its address: what lies there now is
+// never taken for the old index (here it would point anywhere), and a new
+// block registered there is found with its own.
+TEST(RLEIndexRegistry, ABlockAtAFreedBlocksAddressIsFoundAfresh)
+{
+	std::vector<Pixel> px1{A, T, B, A, B, T}, px2(7 * 5);
+	for (size_t i = 0; i < px2.size(); i++) px2[i] = i % 3 ? 0xFF000000u | (Pixel)(i * 0x10203) : T;
+	Bitmap src1, src2;
+	InitializeBitmap(&src1, 3, 2, 12, px1.data());
+	InitializeBitmap(&src2, 7, 5, 28, px2.data());
+	std::vector<uint64_t> block;
+	block.reserve(1024);
+	RLEBitmap *first = LayOutIndexed(block, EncodeAll(&src1));
+	ASSERT_TRUE(AddIndexedRLEBlock(block.data(), block.data() + block.size()));
+	ASSERT_NE(IndexOfRLEBitmap(first), nullptr);
+	RemoveIndexedRLEBlock(block.data());
+	EXPECT_EQ(IndexOfRLEBitmap(first), nullptr);
+	std::vector<Pixel> words2 = EncodeAll(&src2);
+	RLEBitmap *second = LayOutIndexed(block, words2);
+	ASSERT_EQ(second, first);
+	block[0] = block[1] = 0xCCCCCCCCCCCCCCCCu;
+	EXPECT_EQ(IndexOfRLEBitmap(second), nullptr);
+	ExpectDrawsAsModel(second, &src2);
+	LayOutIndexed(block, words2);
+	ASSERT_TRUE(AddIndexedRLEBlock(block.data(), block.data() + block.size()));
+	EXPECT_NE(IndexOfRLEBitmap(second), nullptr);
+	ExpectDrawsAsModel(second, &src2);
+	RemoveIndexedRLEBlock(block.data());
 }

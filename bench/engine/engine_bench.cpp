@@ -229,7 +229,7 @@ void BM_CopyDoubledPixels(benchmark::State &state)
 #if defined(__x86_64__)
 void BM_DoubleAVX2(benchmark::State &state)
 {
-	if (!__builtin_cpu_supports("avx2")) return state.SkipWithError("this CPU has no AVX2");
+	if (!__builtin_cpu_supports("avx2")) return state.SkipWithError("skipped: this CPU has no AVX2");
 	BenchmarkDoubling(state, DoubleAVX2);
 }
 

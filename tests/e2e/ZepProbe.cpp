@@ -6,6 +6,8 @@
 //   zepprobe text <shot.png> <8|12|16> <x> <y> <left|right> <text|white|highlight> <string>
 //   zepprobe sprite <shot.png> <entry> <x> <y> <radius>
 //   zepprobe sky <shot.png> <x0 from> <x0 to>
+//   zepprobe menu <shot.png> <highlighted item: 0|1|2>
+//   zepprobe credits <shot.png>
 // Exit code 0 when the window was closed or the screenshot shows what was
 // asked, 1 when it does not (one line on stdout says why), 2 on bad use.
 // Xlib's own "Font" is renamed on the way in: the engine has one.
@@ -20,6 +22,7 @@
 #include <vector>
 #include "Game/Font.h"
 #include "Game/Game.h"
+#include "Game/Layout.h"
 #include "Game/ParallaxBackground.h"
 #include "Graphics/Drawing.h"
 #include "Platform/GameResources.h"
@@ -60,15 +63,15 @@ static std::vector<Pixel> Drawn(const std::function<void(Bitmap *)> &draw)
 static bool IsInColourClass(Pixel p, const char *colourclass)
 {
 	p &= 0xFFFFFF;
-	if (!strcmp(colourclass, "text")) return p == 0xE0FFE0;
+	if (!strcmp(colourclass, "text")) return p == (TitleTextColour() & 0xFFFFFF);
 	if (!strcmp(colourclass, "white")) return p == 0xFFFFFF;
-	return p >> 16 == (p >> 8 & 255) && p >> 16 >= 145 && (p & 255) == 128;  // the menus' pulsing highlight
+	return IsTitleHighlightColour(p);
 }
 
 // Every ink pixel of the text is on screen in one colour of the class.
 static int CheckText(int size, int x, int y, bool right, const char *colourclass, const char *str)
 {
-	const Font *font = size == 8 ? &OL8Font : size == 12 ? &OL12Font : &OL16Font;
+	const Font *font = FontOfSize(size);
 	std::vector<Pixel> ink = Drawn([&](Bitmap *b) { (right ? DrawStringToTheLeftOf : DrawString)(b, font, x, y, ~0u, str); });
 	int count = 0;
 	Pixel first = 0;
@@ -83,6 +86,20 @@ static int CheckText(int size, int x, int y, bool right, const char *colourclass
 	}
 	printf("\"%s\" is %s (%06X, %d pixels)\n", str, colourclass, first & 0xFFFFFF, count);
 	return count ? 0 : 1;
+}
+
+// Every line of the title menu, item lit pulsing and the rest plain, or of
+// the credits, where "OK" pulses.
+static int CheckTitleScreen(bool menu, int lit)
+{
+	int failed = 0;
+	auto check = [&](const ScreenText &line, bool pulsing) {
+		failed |= CheckText(line.size, line.x, line.y, false, pulsing ? "highlight" : "text", line.text);
+	};
+	for (int i = 0; menu && i < MenuItemCount; i++) check(MenuItems[i], i == lit);
+	for (const ScreenText &line : menu ? MenuLines : CreditsLines) check(line, false);
+	if (!menu) check(CreditsOK, true);
+	return failed;
 }
 
 // The best of draws 0 .. count-1 by the fraction of its pixels that the
@@ -121,9 +138,7 @@ static int CheckSprite(const char *entry, int x, int y, int radius)
 static int CheckSky(int from, int to)
 {
 	ParallaxBackground sky;
-	InitializeParallaxBackground(&sky, "Graphics/Backgrounds/NightSky/NightSky1", "Graphics/Backgrounds/NightSky/NightSky2",
-		"Graphics/Backgrounds/NightSky/NightSky3", "Graphics/Backgrounds/NightSky/NightSky4", 0, 73, 118, 165, 131, 182,
-		223, 239);
+	InitializeNightSky(&sky);
 	if (!sky.layers[0]) return printf("no sky in the bundles\n"), 2;
 	int k = 0;
 	double best = BestMatch(to - from + 1, &k, [&](Bitmap *b, int k) {
@@ -158,10 +173,12 @@ int main(int argc, char **argv)
 	if (argc == 3 && !strcmp(command, "close")) return CloseGameWindow(strtoul(argv[2], nullptr, 0));
 	int size = argc > 3 ? atoi(argv[3]) : 0;
 	bool text = !strcmp(command, "text") && argc == 9 && (size == 8 || size == 12 || size == 16);
-	if (!text && !(!strcmp(command, "sprite") && argc == 7) && !(!strcmp(command, "sky") && argc == 5))
+	bool menu = !strcmp(command, "menu") && argc == 4, credits = !strcmp(command, "credits") && argc == 3;
+	if (!text && !menu && !credits && !(!strcmp(command, "sprite") && argc == 7) && !(!strcmp(command, "sky") && argc == 5))
 		return fprintf(stderr, "bad use; see the head of tests/e2e/ZepProbe.cpp\n"), 2;
 	if (!LoadShot(argv[2])) return printf("%s is not a pixel-doubled %dx%d PNG\n", argv[2], 2 * Width, 2 * Height), 1;
 	if (text) return CheckText(size, atoi(argv[4]), atoi(argv[5]), !strcmp(argv[6], "right"), argv[7], argv[8]);
+	if (menu || credits) return CheckTitleScreen(menu, menu ? atoi(argv[3]) : -1);
 	// kept in the game record, where the bundles stay reachable until exit
 	game.loader = AllocResourceLoader();
 	StartRequestingResourceBundles(game.loader);

@@ -70,19 +70,13 @@ WaitFor()
 # ahead of it, the player at its starting place (world 100, 100).
 Menu()
 {
-	local lit=(text text text)
-	lit[$1]=highlight
 	Press "${@:3}"
-	WaitFor "$2" "text 12 187 140 left ${lit[0]} 'Start game'" "text 12 187 156 left ${lit[1]} Credits" \
-		"text 12 187 172 left ${lit[2]} Quit" "text 8 190 207 left text 'Arrow keys to move,'" \
-		"text 8 190 216 left text 'Z to fire (and select),'" "text 8 190 225 left text 'Left shift to focus fire.'" \
-		"text 8 230 2 left text 'zEP beta version'"
+	WaitFor "$2" "menu $1"
 }
 Credits()
 {
 	Press "${@:2}"
-	WaitFor "$1" "text 8 180 140 left text 'Code & Graphics:'" "text 16 189 152 left text Quillon" \
-		"text 8 180 176 left text 'Audio & Title Art:'" "text 16 189 188 left text Ambrel" "text 12 200 216 left highlight OK"
+	WaitFor "$1" credits
 }
 Play()
 {

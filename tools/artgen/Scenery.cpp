@@ -2,9 +2,9 @@
 // sines whose periods divide the 512-pixel tile, so the tiles repeat without
 // a seam, and each band is opaque from its outline down to its last row, so
 // that the four together cover every pixel of the screen.
+#include "Game/Layout.h"
 #include "tools/artgen/Art.h"
 
-static const int StartRow[4] = {0, 73, 118, 165}, EndRow[4] = {131, 182, 223, 239};
 
 // Height of a band's outline at column x: its top edge, from the start row down.
 static double Ridge(int band, double x)
@@ -69,14 +69,14 @@ Canvas SkyBand(int band)
 {
 	Canvas c = NewCanvas(512, 240);
 	if (band == 0) {
-		Sky(&c, EndRow[0] + 1, 7, true, 380);
+		Sky(&c, NightSkyBands[0].end + 1, 7, true, 380);
 		return c;
 	}
 	const Pixel fills[4][3] = {{0, 0, 0}, {Hex(0x2a2d5c), Hex(0x23264f), Hex(0x353a70)},
 		{Hex(0x1a2a3a), Hex(0x142230), Hex(0x24384a)}, {Hex(0x0e1a20), Hex(0x0a1216), Hex(0x2e5a4a)}};
 	for (int x = 0; x < 512; x++) {
 		int top = (int)Ridge(band, x);
-		for (int y = top; y <= EndRow[band]; y++) {
+		for (int y = top; y <= NightSkyBands[band].end; y++) {
 			Pixel p = y == top ? fills[band][2] : ((x * 7 + y * 3) % 11 == 0 ? fills[band][1] : fills[band][0]);
 			if (band == 3 && y - top < 2 && (x % 3) != 1) p = fills[3][2];  // grass tips
 			Plot(&c, x, y, p);
@@ -85,7 +85,7 @@ Canvas SkyBand(int band)
 	if (band == 2) Trees(&c, 2, 21, Hex(0x0e1822), Hex(0x1a2a3a));
 	if (band == 3) Trees(&c, 3, 33, Hex(0x060c10), Hex(0x0e1a20));
 	// the tallest trees stop at the band's first row, so the farther bands show above it
-	for (int y = 0; y < StartRow[band]; y++)
+	for (int y = 0; y < NightSkyBands[band].start; y++)
 		for (int x = 0; x < 512; x++) Plot(&c, x, y, 0);
 	return c;
 }

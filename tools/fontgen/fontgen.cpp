@@ -2,9 +2,9 @@
 // the C++ source of a compiled-in RLE font, the const Font reference <name>.
 // Needs FontGrid and the glyph layout of Game/Font.h.
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include "Game/Font.h"
+#include "tools/WholeFiles.h"
 #include "tools/fontgen/FontGrid.h"
 
 static std::string CharacterComment(int code)
@@ -52,23 +52,20 @@ int main(int argc, char **argv)
 		fprintf(stderr, "usage: fontgen <grids.txt> <output.cpp> <name>\n");
 		return 2;
 	}
-	std::ifstream in(argv[1], std::ios::binary);
-	if (!in) {
+	std::string text;
+	if (!ReadWholeFile(argv[1], &text)) {
 		fprintf(stderr, "fontgen: cannot read %s\n", argv[1]);
 		return 1;
 	}
-	std::ostringstream text;
-	text << in.rdbuf();
 	FontGrid font;
 	std::string error;
-	if (!ParseFontGrid(text.str(), argv[1], &font, &error)) {
+	if (!ParseFontGrid(text, argv[1], &font, &error)) {
 		fprintf(stderr, "fontgen: %s\n", error.c_str());
 		return 1;
 	}
 	std::string path = argv[1];
 	std::string source = FontSource(font, argv[3], "assets/fonts/" + path.substr(path.find_last_of('/') + 1));
-	std::ofstream out(argv[2], std::ios::binary);
-	if (!(out << source) || !out.flush()) {
+	if (!ReplaceFile(argv[2], source.data(), source.size())) {
 		fprintf(stderr, "fontgen: cannot write %s\n", argv[2]);
 		return 1;
 	}

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include "Platform/ResourceBundle.h"
+#include "tools/WholeFiles.h"
 #include "tools/laserpack/Manifest.h"
 
 // The entries of a valid bundle file, their data as it stands.
@@ -41,16 +42,9 @@ static bool Save(const char *path, BundleWriter *writer, const std::string &cont
 		fprintf(stderr, "%s: %s\n", context.c_str(), error.c_str());
 		return false;
 	}
-	std::string tmp = std::string(path) + ".tmp";
-	FILE *out = fopen(tmp.c_str(), "wb");
-	bool written = out && fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-	if (out && fclose(out) != 0) written = false;
-	if (!written || rename(tmp.c_str(), path) != 0) {
-		fprintf(stderr, "laserpack: cannot write %s\n", path);
-		remove(tmp.c_str());
-		return false;
-	}
-	return true;
+	if (ReplaceFile(path, bytes.data(), bytes.size())) return true;
+	fprintf(stderr, "laserpack: cannot write %s\n", path);
+	return false;
 }
 
 int main(int argc, char **argv)

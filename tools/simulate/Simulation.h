@@ -13,6 +13,7 @@ struct SimulationFigures
 	size_t alive[7] = {};      // objects per list, in the game record's order
 	uint64_t statehash = 0;    // the world at the end
 	uint64_t pixelhash = 0;    // the last frame drawn
+	uint64_t drawnhash = 0;    // every frame drawn so far, in turn
 	bool consistent = true;    // every list well formed and the pool balanced
 };
 
@@ -22,6 +23,7 @@ struct Simulation
 	Bitmap screen;
 	uint64_t botstate;  // the bot's own sequence, apart from the game's
 	uint32_t lastbuttons;
+	uint64_t drawnhash;  // every frame drawn so far
 };
 
 // false with a message when the bundles are not there or not complete.

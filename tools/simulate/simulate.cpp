@@ -1,13 +1,16 @@
 // simulate: runs the real game headless and prints what happened.
 //
-//   simulate [--frames N] [--bot SEED | --input FILE] [--png FRAME:FILE]...
+//   simulate [--frames N] [--bot SEED | --input FILE] [--png FRAME:FILE]... [--at FRAME]...
 //
+// --at prints the score, lives, state hash and a hash of every frame drawn
+// so far once FRAME frames have run.
 // An input file holds one button state a line (decimal or 0x hex), one line
 // per frame; the game is deterministic, so the same input gives the same
 // figures on every run. Run it from the folder that holds the bundles.
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -23,6 +26,7 @@ int main(int argc, char **argv)
 	std::vector<uint32_t> recorded;
 	bool fromfile = false;
 	std::map<int, std::string> shots;
+	std::vector<int> checkpoints;
 	for (int i = 1; i < argc; i++) {
 		std::string arg = argv[i];
 		const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -43,8 +47,9 @@ int main(int argc, char **argv)
 				if (!line.empty()) recorded.push_back((uint32_t)strtoul(line.c_str(), nullptr, 0));
 			fromfile = true;
 		} else if (arg == "--png" && strchr(value, ':')) shots[atoi(value)] = strchr(value, ':') + 1;
+		else if (arg == "--at") checkpoints.push_back(atoi(value));
 		else {
-			fprintf(stderr, "usage: simulate [--frames N] [--bot SEED | --input FILE] [--png FRAME:FILE]...\n");
+			fprintf(stderr, "usage: simulate [--frames N] [--bot SEED | --input FILE] [--png FRAME:FILE]... [--at FRAME]...\n");
 			return 2;
 		}
 	}
@@ -68,6 +73,11 @@ int main(int argc, char **argv)
 		std::string error;
 		if (shot != shots.end() && !WritePngFile(shot->second, 320, 240, sim.pixels.data(), &error))
 			fprintf(stderr, "simulate: %s\n", error.c_str());
+		if (std::find(checkpoints.begin(), checkpoints.end(), f + 1) != checkpoints.end()) {
+			MeasureSimulation(&sim, &figures);
+			printf("at %d: score %d lives %d state %016llx drawn %016llx\n", f + 1, figures.score, figures.lives,
+				(unsigned long long)figures.statehash, (unsigned long long)figures.drawnhash);
+		}
 	}
 	MeasureSimulation(&sim, &figures);
 	printf("frames %d\nscore %d\nlives %d\ndeaths %d\ngames %d\n", frames, figures.score, figures.lives, deaths, games);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 #include "Game/Font.h"
+#include "Game/Layout.h"
 #include "Graphics/Pixels/Construction32.h"
 
 static const char *GameStrings[] = {
@@ -56,20 +57,16 @@ static int DrawScreen(Bitmap *page, int y)
 	Bitmap screen;
 	InitializeBitmap(&screen, 320, 240, page->bytesperrow, BitmapPixelPointer(page, 8, y));
 	FillBitmap(&screen, RGB(14, 16, 44));
-	DrawString(&screen, &OL12Font, 187, 140, RGB(200, 200, 128), "Start game");
-	DrawString(&screen, &OL12Font, 187, 156, PaleGreen, "Credits");
-	DrawString(&screen, &OL12Font, 187, 172, PaleGreen, "Quit");
-	DrawString(&screen, &OL8Font, 190, 207, PaleGreen, "Arrow keys to move,");
-	DrawString(&screen, &OL8Font, 190, 216, PaleGreen, "Z to fire (and select),");
-	DrawString(&screen, &OL8Font, 190, 225, PaleGreen, "Left shift to focus fire.");
-	DrawString(&screen, &OL8Font, 230, 2, PaleGreen, "zEP beta version");
+	auto put = [&](const ScreenText &t, int dx, Pixel colour) {
+		DrawString(&screen, FontOfSize(t.size), t.x + dx, t.y, colour, t.text);
+	};
+	for (int i = 0; i < MenuItemCount; i++) put(MenuItems[i], 0, i == 0 ? RGB(200, 200, 128) : PaleGreen);
+	for (const ScreenText &t : MenuLines) put(t, 0, PaleGreen);
 	DrawStringToTheLeftOf(&screen, &OL8Font, 312, 4 + 12, White, "Score: 00000");
 	DrawStringCenteredInRectangle(&screen, &OL12Font, 0, 0, 320, 240, White, "Game Over");
-	DrawString(&screen, &OL8Font, 8, 140, PaleGreen, "Code & Graphics:");
-	DrawString(&screen, &OL16Font, 17, 152, PaleGreen, "Quillon");
-	DrawString(&screen, &OL8Font, 8, 176, PaleGreen, "Audio & Title Art:");
-	DrawString(&screen, &OL16Font, 17, 188, PaleGreen, "Ambrel");
-	DrawString(&screen, &OL12Font, 28, 216, RGB(255, 255, 128), "OK");
+	// the credits moved to the left edge, beside the menu
+	for (const ScreenText &t : CreditsLines) put(t, -172, PaleGreen);
+	put(CreditsOK, -172, RGB(255, 255, 128));
 	return y + 240 + 8;
 }
 

@@ -3,22 +3,14 @@
 //
 //   synth <score.txt> <out.ogg> [<out.wav>]
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include "tools/WholeFiles.h"
 #include "tools/synth/Synth.h"
 
 static bool WriteFile(const char *path, const std::vector<uint8_t> &bytes)
 {
-	std::string tmp = std::string(path) + ".tmp";
-	FILE *f = fopen(tmp.c_str(), "wb");
-	bool ok = f && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-	if (f && fclose(f) != 0) ok = false;
-	if (!ok || rename(tmp.c_str(), path) != 0) {
-		fprintf(stderr, "synth: cannot write %s\n", path);
-		remove(tmp.c_str());
-		return false;
-	}
-	return true;
+	if (ReplaceFile(path, bytes.data(), bytes.size())) return true;
+	fprintf(stderr, "synth: cannot write %s\n", path);
+	return false;
 }
 
 int main(int argc, char **argv)
@@ -27,17 +19,15 @@ int main(int argc, char **argv)
 		fprintf(stderr, "usage: synth <score.txt> <out.ogg> [<out.wav>]\n");
 		return 2;
 	}
-	std::ifstream in(argv[1]);
-	if (!in) {
+	std::string text;
+	if (!ReadWholeFile(argv[1], &text)) {
 		fprintf(stderr, "synth: cannot read %s\n", argv[1]);
 		return 1;
 	}
-	std::stringstream text;
-	text << in.rdbuf();
 	Score score;
 	InitializeScore(&score);
 	std::string error;
-	if (!ParseScore(&score, text.str(), argv[1], &error)) {
+	if (!ParseScore(&score, text, argv[1], &error)) {
 		fprintf(stderr, "%s\n", error.c_str());
 		return 1;
 	}
