@@ -125,7 +125,9 @@ TEST(ControllersDeathTest, NoMoreThanEightWaits)
 	EXPECT_DEATH(WaitForObject(&m, &m.obj), "self->numwait<sizeof\\(self->waitobjects\\)/sizeof\\(self->waitobjects\\[0\\]\\).*Game/Controllers");
 }
 
-// A ring of n bullets from a random angle, as the ectoplasm and the orb fire.
+// A ring of n bullets from a random angle, as the ectoplasm and the orb fire:
+// twelve at these steps, eight 512 apart, at 3 pixels a frame.
+const int Steps12[12] = {0, 341, 682, 1024, 1365, 1706, 2048, 2389, 2730, 3072, 3413, 3754};
 void ExpectRing(Draws draws, Object *from, int n, int colour)
 {
 	draws.Replay();
@@ -133,8 +135,8 @@ void ExpectRing(Draws draws, Object *from, int n, int colour)
 	ASSERT_EQ(Count(&game.enemybullets), (size_t)n);
 	Object *b = game.enemybullets.first;
 	for (int i = n - 1; i >= 0; i--, b = b->next) {
-		int angle = (i * 4096) / n + a;
-		EXPECT_TRUE(b->vx == imul(12288, icos(angle)) && b->vy == imul(12288, isin(angle))) << i;
+		int angle = (n == 12 ? Steps12[i] : i * 512) + a;
+		EXPECT_TRUE(b->vx == 3 * Sine(angle + 1024) && b->vy == 3 * Sine(angle)) << i;
 		EXPECT_TRUE(b->x == from->x && ((Bullet *)b)->ttl == 120 && ((Bullet *)b)->sprite.frame == colour * 3 + 1) << i;
 	}
 }
@@ -164,10 +166,11 @@ TEST_F(Gameplay, OrbsSwaySpinAndBurstIntoRings)
 		CleanupObjectList(&game.enemybullets);
 		Orb *orb = (Orb *)NewOrb(Px(100), Px(200), size);
 		Object *obj = &orb->enemy.sprite.obj;
+		const int spin[2][8] = {{0, 0, 1, 1, 2, 2, 3, 3}, {3, 3, 2, 2, 1, 1, 0, 0}};
 		for (int age = 0; age < 40; age++, game.timer++) {
 			ASSERT_TRUE(RunOrb(obj));
-			EXPECT_EQ(obj->vx, isin(orb->offset + age * 5) / 3) << age;
-			EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + ((age / 2) % 4 ^ (orb->reverse ? 3 : 0))) << age;
+			EXPECT_EQ(obj->vx, Sine(orb->offset + age * 5) / 3) << age;
+			EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + spin[orb->reverse][age % 8]) << age;
 		}
 		obj->y = orb->burstheight + Px(47);
 		game.timer = obj->birthtime + 3;
@@ -203,7 +206,8 @@ TEST_F(Gameplay, FlamesTurnAndBounce)
 		SeedRandom(SeedChoosing(row.choose));
 		RunFlame(&f->enemy.sprite.obj);
 		EXPECT_TRUE(f->da == row.da && f->a == row.turned) << row.y << " " << row.a;
-		EXPECT_EQ(f->enemy.sprite.obj.vx, imul(4096, icos(row.turned))) << row.y << " " << row.a;
+		Object *o = &f->enemy.sprite.obj;
+		EXPECT_TRUE(o->vx == Sine(row.turned + 1024) && o->vy == Sine(row.turned)) << row.y << " " << row.a;
 	}
 	EXPECT_EQ(Count(&game.enemybullets), 0u);
 }
@@ -236,9 +240,10 @@ TEST_F(Gameplay, AnimationsShowTheirSequenceThenEnd)
 	Animation *flash = (Animation *)loop->sprite.obj.next, *splat = (Animation *)flash->sprite.obj.next;
 	EXPECT_EQ(splat->sprite.frames, Sheet("Graphics/Sprites/Splat"));
 	EXPECT_EQ(flash->sprite.frames, Sheet("Graphics/Sprites/PlayerBulletFlash"));
+	const int looped[10] = {3, 3, 4, 4, 5, 5, 6, 6, 7, 7};  // five pictures over ten frames
 	for (int t = 0; t < 40; t++, game.timer++) {
 		RunAndMoveObjectList(&game.newdecorations);
-		EXPECT_EQ(loop->sprite.frame, 3 + (5 * (t % 10)) / 10) << t;
+		EXPECT_EQ(loop->sprite.frame, looped[t % 10]) << t;
 		EXPECT_EQ(Count(&game.newdecorations), 1u + (t < 32) + (t < 8)) << t;
 		if (t < 32) { EXPECT_EQ(splat->sprite.frame, 16 + t / 4) << t; }
 		if (t < 8) { EXPECT_EQ(flash->sprite.frame, t / 2) << t; }
@@ -290,25 +295,29 @@ TEST_F(Gameplay, EachBoundaryOf500GivesALifeWithOneSoundAFrame)
 	}
 }
 
+// Each band's offset for a view position: a quarter, a third, half and all of
+// it, truncated toward zero, wrapped to 512; a second copy where the first
+// ends short of the right edge.
 TEST_F(Gameplay, SkyBandsScrollByTheirDivisorsAndCoverTheScreen)
 {
-	const int end[4] = {131, 182, 223, 239}, divisor[4] = {4, 3, 2, 1};
+	const struct { int x0, offset[4]; } rows[] = {{0, {0, 0, 0, 0}}, {600, {-150, -200, -300, -88}},
+		{300, {-75, -100, -150, -300}}, {-1, {0, 0, 0, -511}}, {-3, {0, -511, -511, -509}}, {3, {0, -1, -1, -3}},
+		{12345, {-14, -19, -28, -57}}, {-777, {-318, -253, -124, -247}}, {1535, {-383, -511, -255, -511}}};
+	const int end[4] = {131, 182, 223, 239};
 	ParallaxBackground *sky = &game.background;
 	for (int i = 0; i < 4; i++)
 		EXPECT_EQ(sky->layers[i], Sheet(("Graphics/Backgrounds/NightSky/NightSky" + std::to_string(i + 1)).c_str())[0]) << i;
-	for (int x0 : {0, 600, 300, -1, -3, 3, 1000, 1535, 12345, -777, -2048 * 5 - 13}) {
+	for (auto &row : rows) {
 		GuardedBitmap got(320, 240), want(320, 240);
-		DrawParallaxBackground(sky, &got.bitmap, x0);
+		DrawParallaxBackground(sky, &got.bitmap, row.x0);
 		for (int i = 0; i < 4; i++) {
 			Bitmap band = want.bitmap;
 			band.height = (int16_t)(end[i] + 1);
-			int x1 = -((x0 / divisor[i]) & 511);
-			DrawRLEBitmap(&band, sky->layers[i], x1, 0);
-			if (x1 + 512 < 320) DrawRLEBitmap(&band, sky->layers[i], x1 + 512, 0);
+			for (int x = row.offset[i]; x < 320; x += 512) DrawRLEBitmap(&band, sky->layers[i], x, 0);
 		}
-		ASSERT_TRUE(got.memory == want.memory && got.GuardsIntact()) << "x0 " << x0;
+		ASSERT_TRUE(got.memory == want.memory && got.GuardsIntact()) << "x0 " << row.x0;
 		for (int y = 0; y < 240; y++)
-			for (int x = 0; x < 320; x++) ASSERT_FALSE(IsPixelTransparent(got.At(x, y))) << x0 << ": " << x << "," << y;
+			for (int x = 0; x < 320; x++) ASSERT_FALSE(IsPixelTransparent(got.At(x, y))) << row.x0 << ": " << x << "," << y;
 	}
 }
 

@@ -178,10 +178,12 @@ TEST_F(Objects, AreasSpendTheirPowerAsAModelSays)
 		std::vector<int> survivors;
 		for (Object *o = game.enemybullets.first; o; o = o->next) {
 			Body *b = (Body *)o;
-			int32_t cx = WrappedXCoordForWorldCoord(x), dx = WrappedXCoordForWorldCoord(o->x) - cx, dy = o->y - y;
+			// x from the view's left edge, the 2048-pixel world wrapped to the nearer side
+			auto Wrap = [](int64_t d) { return ((d + 0x400000) & 0x7FFFFF) - 0x400000; };
+			int64_t cx = Wrap(x - Px(game.x0)), dx = Wrap(o->x - (int64_t)x), dy = o->y - y, reach = o->hitradius + radius;
 			bool touch = left > 0 && o->hitradius && o->minx <= cx + radius && o->maxx >= cx - radius &&
 				o->miny <= y + radius && o->maxy >= y - radius &&
-				(!circle || isq(dx) + isq(dy) <= isq(o->hitradius + radius));
+				(!circle || (dx * dx >> 12) + (dy * dy >> 12) <= reach * reach >> 12);
 			if (touch) want.push_back({b->id, -1, left}), left -= o->power;
 			if (!touch || b->hitsleft > 1) survivors.push_back(b->id);
 		}
