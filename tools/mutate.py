@@ -15,6 +15,7 @@ import argparse
 import os
 import random
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -166,9 +167,15 @@ def ordered(progs, rel):
 
 
 def prepare():
-    WORK.mkdir(exist_ok=True)
-    subprocess.run(["rsync", "-a", "--delete", "--exclude=/build*", "--exclude=.git", "--exclude=/Testing",
-                    f"{ROOT}/", f"{SRC}/"], check=True)
+    """The copy brought up to the working tree (files that changed only, so the
+    build stays warm), then built."""
+    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT, check=True,
+                           capture_output=True, text=True).stdout.split("\n")
+    for rel in filter(None, files):
+        src, dst = ROOT / rel, SRC / rel
+        if src.is_file() and (not dst.exists() or dst.read_bytes() != src.read_bytes()):
+            dst.parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy2(src, dst)
     subprocess.run(["cmake", "-S", SRC, "-B", BUILD], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", BUILD, "-j2"], check=True, stdout=subprocess.DEVNULL)
 
