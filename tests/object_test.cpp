@@ -170,9 +170,11 @@ TEST_F(Objects, AreasSpendTheirPowerAsAModelSays)
 		bool circle = round % 2;
 		game.x0 = (int32_t)(rng() % 2048);
 		MakeScene(rng, &game.enemybullets, 0, (int)(rng() % 20), 64);
-		CalculateExtentsForObjectList(&game.enemybullets);
 		int32_t x = Px(game.x0 + (int)(rng() % 64)) + (int32_t)(rng() % 4096), y = Px((int)(rng() % 64));
 		int32_t radius = Px((int)(rng() % 16)) + (int32_t)(rng() % 3);
+		if (round % 4 < 2)  // one exactly at the reach: a touch counts
+			NewBody(&game.enemybullets, 50, (x + radius + Px(3)) / 4096.0, (round % 4 ? y : y - radius - Px(3)) / 4096.0, 3);
+		CalculateExtentsForObjectList(&game.enemybullets);
 		int power = (int)(rng() % 8) - 1, left = power;
 		std::vector<Hit> want;
 		std::vector<int> survivors;
