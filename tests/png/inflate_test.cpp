@@ -95,6 +95,9 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 	std::vector<int> literals;
 	for (int i = 1; i <= 12; i++) literals.insert(literals.end(), {0, i});
 	literals.push_back(256);
+	BitWriter cut = Dynamic(257, 1, two(1), {0, 1});  // then a second header that ends inside its counts
+	cut.bytes[0] &= 0xFE;
+	cut.Put(1, 1).Put(2, 2).Put(0, 10);
 	BitWriter mixed = Stored(true, 2, 0xfffd, {0, 9}, Stored(false, 4, 0xfffb, {0, 7, 0, 8}, Fixed(literals, {}, false)));
 	const struct
 	{
@@ -118,6 +121,7 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 		{"a distance before the first byte", Fixed({0, 7, 258, -3, 256}), 2, 2, {}},
 		{"distance code 30", reach(30, 0), 1, 16386, {}},
 		{"distance code 31", reach(31, 0), 1, 16386, {}},
+		{"a dynamic header cut short", cut, 1, 1, {}},
 		{"a pattern that is no code", Dynamic(257, 1, two(2), {0, 0, 3}, 2), 1, 2, {}},
 		{"over-subscribed lengths", Dynamic(257, 1, {{1, 0}, {1, 0}, {1, 0}, {18, 127}, {18, 106}}, {0, 0}), 1, 1, {}},
 		{"an over-subscribed code-length code", BitWriter().Put(5, 3).Put(0, 10).Put(0, 4).Put(0x49, 12).Put(0, 16), 1, 1, {}},

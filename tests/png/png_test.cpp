@@ -9,6 +9,11 @@
 #include <random>
 #include "tests/png/PNGFiles.h"
 
+// The engine's mallocs (linked with --wrap=malloc), made to fail on request.
+static bool failmalloc;
+extern "C" void *__real_malloc(size_t size);
+extern "C" void *__wrap_malloc(size_t size) { return failmalloc ? nullptr : __real_malloc(size); }
+
 // libpng's view as ARGB words, through its simplified reader.
 static std::vector<uint32_t> DecodeWithLibpng(const Bytes &file)
 {
@@ -115,4 +120,22 @@ TEST(PNG, EdgeCasesAndMalformedFiles)
 			<< h[0] << " x " << h[1] << ", depth " << h[2] << ", type " << h[3] << ", interlace " << h[4];
 	EXPECT_TRUE(DecodeWithEngine(File(HeaderChunk(32510, 2, 8, 0), Bytes(65022, 0))).ok);  // the widest rows
 	EXPECT_TRUE(DecodeWithEngine(File(HeaderChunk(1, 1, 8, 0), data)).ok);
+}
+
+// The form that allocates its own storage: the same pixels, and a failed
+// allocation is a failure.
+TEST(PNG, TheAllocatingFormDecodesAndReportsAFailedAllocation)
+{
+	Bytes file = File(HeaderChunk(2, 1, 8, 0), {0, 7, 9});
+	for (bool fail : {false, true}) {
+		PNGLoader loader;
+		InitializePNGLoader(&loader, file.data(), file.size());
+		ASSERT_TRUE(LoadPNGHeader(&loader));
+		uint32_t pixels[2] = {};
+		failmalloc = fail;
+		bool ok = LoadPNGImageData(&loader, pixels, 8, StorePNGPixelARGB);
+		failmalloc = false;
+		EXPECT_EQ(ok, !fail);
+		EXPECT_TRUE(fail || (pixels[0] == 0xFF070707u && pixels[1] == 0xFF090909u)) << std::hex << pixels[0];
+	}
 }
