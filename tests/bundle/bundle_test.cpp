@@ -94,6 +94,10 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		{OneEntry('R', 185, {8, 0, 2, 2, 0x00000002, 1, 2, 0x00000002, 3}), "entry \"e\", frame 0: row 1's pixels run past the end of the file at offset 0xd5"},
 		{OneEntry('R', 184, {8, 0, 2, 2, 0x00020000}), "entry \"e\", frame 0: row 1 runs past the end of the file at offset 0xcc"},
 		{OneEntry('R', 184, {8, 4, 0x7fffffff, 1}), "entry \"e\", frame 0: the image's size 2147483647 x 1 is out of range at offset 0xc0"},
+		{OneEntry('R', 184, {8, 0, 0xffffffff, 1}), "the image's size -1 x 1 is out of range"},
+		{OneEntry('R', 184, {8, 0, 1, 0xffffffff}), "the image's size 1 x -1 is out of range"},
+		{OneEntry('R', 184, {8, 0, 1, 0x1000001}), "the image's size 1 x 16777217 is out of range"},
+		{OneEntry('R', 184, {8, 0, 0x1000000, 0}), nullptr},  // the widest, with no rows
 		{OneEntry('R', 184, {0x1000, 0}), "entry \"e\", frame 0: the image lies outside the file's data at offset 0x10b8"},
 		{OneEntry('R', 184, {8, 0, 0, 0}, 4), "entry \"e\": the frames array has no terminating zero inside the entry at offset 0xb8"},
 		{OneEntry('R', 184, {0, 1}), "entry \"e\": the frames array is empty at offset 0xb8"},
