@@ -215,7 +215,7 @@ def main():
         lines = text.split("\n")
         old = lines[line - 1]
         lines[line - 1] = old[:start] + new + old[end:]
-        label = f"{rel}:{line}: {name}: {old[start:end].strip()!r} -> {new!r}"
+        label = f"{rel}:{line}: {name}: {lines[line - 1].strip()}"
         t0 = time.time()
         try:
             path.write_text("\n".join(lines))

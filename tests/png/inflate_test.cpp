@@ -118,7 +118,7 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 		{"a stored length's complement wrong", Stored(true, 2, 0xfffc, {0, 1}), 1, 1, {}},
 		{"a stored block cut short", Stored(true, 200, 200 ^ 0xffff, {0, 1}), 199, 1, {}},
 		{"block type 3", BitWriter().Put(7, 3).Put(0, 16), 1, 1, {}},
-		{"a distance before the first byte", Fixed({0, 7, 258, -3, 256}), 2, 2, {}},
+		{"a distance before the first byte", Fixed({0, 7, 257, -3, 0, 8, 256}), 1, 2, {}},
 		{"distance code 30", reach(30, 0), 1, 16386, {}},
 		{"distance code 31", reach(31, 0), 1, 16386, {}},
 		{"a dynamic header cut short", cut, 1, 1, {}},
