@@ -162,7 +162,11 @@ def ordered(progs, rel):
     header = Path(rel).with_suffix(".h").as_posix()
     def names(p):
         sources = list((ROOT / "tests").rglob(p[0] + ".cpp")) + list((ROOT / "tools").rglob(p[0] + ".cpp"))
-        return any(header in s.read_text() for s in sources)
+        texts = [s.read_text() for s in sources]
+        for t in list(texts):  # and the test helpers they include
+            for inc in re.findall(r'#include "(?:tests/)?([\w/]+\.h)"', t):
+                texts += [h.read_text() for h in (ROOT / "tests").rglob(Path(inc).name)]
+        return any(header in t for t in texts)
     return sorted(progs, key=lambda p: not names(p))
 
 

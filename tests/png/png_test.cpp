@@ -122,20 +122,19 @@ TEST(PNG, EdgeCasesAndMalformedFiles)
 	EXPECT_TRUE(DecodeWithEngine(File(HeaderChunk(1, 1, 8, 0), data)).ok);
 }
 
-// The form that allocates its own storage: the same pixels, and a failed
-// allocation is a failure.
-TEST(PNG, TheAllocatingFormDecodesAndReportsAFailedAllocation)
+// The form that allocates its own storage: the same pixels; a failed
+// allocation, or a loader without a header, is a failure.
+TEST(PNG, TheAllocatingFormDecodesAndFailsWithoutMemoryOrHeader)
 {
 	Bytes file = File(HeaderChunk(2, 1, 8, 0), {0, 7, 9});
-	for (bool fail : {false, true}) {
+	for (int fault : {0, 1, 2}) {  // none, no memory, no header
 		PNGLoader loader;
-		InitializePNGLoader(&loader, file.data(), file.size());
-		ASSERT_TRUE(LoadPNGHeader(&loader));
+		InitializePNGLoader(&loader, file.data(), fault == 2 ? 7 : file.size());
+		EXPECT_EQ(LoadPNGHeader(&loader), fault != 2);
 		uint32_t pixels[2] = {};
-		failmalloc = fail;
+		failmalloc = fault == 1;
 		bool ok = LoadPNGImageData(&loader, pixels, 8, StorePNGPixelARGB);
 		failmalloc = false;
-		EXPECT_EQ(ok, !fail);
-		EXPECT_TRUE(fail || (pixels[0] == 0xFF070707u && pixels[1] == 0xFF090909u)) << std::hex << pixels[0];
+		EXPECT_TRUE(fault ? !ok : ok && pixels[0] == 0xFF070707u && pixels[1] == 0xFF090909u) << fault;
 	}
 }
