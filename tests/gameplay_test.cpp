@@ -3,6 +3,7 @@
 // random numbers replayed from a saved generator state. Sounds go to a
 // recording mixer that replaces Game/AudioMixer.cpp at link time.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "Game/Bullets.h"
@@ -116,6 +117,63 @@ TEST_F(Gameplay, EveryScriptStateMakesItsWavesAndWaitsForThem)
 		RunMainController(&m->obj);  // its waves are alive: nothing new
 		EXPECT_EQ(m->state, (state + 1 + (state == 16)) % 17);
 	}
+}
+
+// Waves release on their schedule, where their kind enters, and last until
+// everything released is gone.
+TEST_F(Gameplay, WavesReleaseOnTheirScheduleAtTheirEdges)
+{
+	const struct { Object *(*make)(); const char *releases; int x; int32_t vx; } rows[] = {
+		{[] { return NewOrbController(3, 10); }, "11 21 31 ", -1, 0},
+		{[] { return NewFlameController(2, true); }, "61 121 ", 100 - 96, 4096},
+		{[] { return NewFlameController(2, false); }, "61 121 ", 100 + 416, -4096},
+		{[] { return NewEctoplasmController(2, true); }, "61 121 ", 100 - 96, 0}};
+	game.x0 = 100;
+	for (auto &row : rows) {
+		CleanupObjectList(&game.enemies);
+		Object *c = row.make();
+		int created = game.timer;
+		std::string releases;
+		for (int t = 1; t <= 140; t++) {
+			game.timer = created + t;
+			size_t before = Count(&game.enemies);
+			EXPECT_TRUE(c->runfunc(c));
+			if (Count(&game.enemies) == before) continue;
+			releases += std::to_string(t) + " ";
+			Object *e = Last(&game.enemies);
+			if (row.x < 0) EXPECT_TRUE(e->y == 1015808 && e->x >= Px(110) && e->x <= Px(409)) << t;
+			else EXPECT_TRUE(e->x == Px(row.x) && e->vx == row.vx && e->y >= Px(10) && e->y <= Px(229)) << t;
+		}
+		EXPECT_EQ(releases, row.releases);
+		CleanupObjectList(&game.enemies);
+		EXPECT_FALSE(c->runfunc(c));
+	}
+}
+
+// Five focused shots end an ectoplasm; each hit shows it white in the nine
+// frames drawn after it.
+TEST_F(Gameplay, HitsTakeHitPointsFlashNineFramesAndScoreTheEnd)
+{
+	game.x0 = 0;
+	Object *e = NewEctoplasm(Px(160), Px(120), 1);
+	GuardedBitmap normal(320, 240);
+	DrawEnemy(e, &normal.bitmap);
+	ASSERT_GT(std::count_if(normal.memory.begin(), normal.memory.end(), [](Pixel p) { return p >> 31; }), 200);
+	for (int hit = 1; hit <= 5; hit++) {
+		int hitat = game.timer;
+		EXPECT_EQ(HitEnemy(e, nullptr, 5), hit < 5);
+		EXPECT_EQ(e->power, 25 - 5 * hit);
+		for (int t = 1; t <= 10; t++) {
+			game.timer = hitat + t;
+			GuardedBitmap drawn(320, 240);
+			DrawEnemy(e, &drawn.bitmap);
+			for (int i = 0; i < 320 * 240; i++) {
+				Pixel p = normal.At(i % 320, i / 320);
+				ASSERT_EQ(drawn.At(i % 320, i / 320), t < 10 && p ? 0xFFFFFFFFu : p) << hit << " at " << t;
+			}
+		}
+	}
+	EXPECT_TRUE(game.score == 20 && Sounds("Sounds/enemyexplode", 1.0f) == 1 && Count(&game.newdecorations) == 1);
 }
 
 TEST(ControllersDeathTest, NoMoreThanEightWaits)
