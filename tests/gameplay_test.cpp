@@ -114,7 +114,7 @@ TEST_F(Gameplay, EveryScriptStateMakesItsWavesAndWaitsForThem)
 		}
 		EXPECT_TRUE(after.Same()) << "state " << state << " drew otherwise";
 		after.Replay();
-		RunMainController(&m->obj);  // its waves are alive: nothing new
+		EXPECT_TRUE(RunMainController(&m->obj));  // its waves are alive: nothing new
 		EXPECT_EQ(m->state, (state + 1 + (state == 16)) % 17);
 	}
 }
@@ -208,7 +208,10 @@ TEST_F(Gameplay, EctoplasmChargesFiresItsRingAndRetreats)
 	e->enemy.sprite.frame = 4;
 	RunEctoplasm(obj);
 	EXPECT_EQ(e->state, Charge);
-	game.timer += 30;
+	game.timer += 29;
+	RunEctoplasm(obj);
+	EXPECT_EQ(e->state, Charge);  // thirty frames from the start of the charge
+	game.timer += 1;
 	Draws draws;
 	RunEctoplasm(obj);
 	EXPECT_EQ(e->state, Retreat);
@@ -216,6 +219,12 @@ TEST_F(Gameplay, EctoplasmChargesFiresItsRingAndRetreats)
 	EXPECT_EQ(Sounds("Sounds/enemybullet", 1.0f), 1);
 	EXPECT_EQ(e->tx, game.player.x + Px(draws.Range(150, 300)));  // on its own side of the player
 	EXPECT_EQ(e->ty, Px(draws.Range(10, 229)));
+	obj->x = e->tx + Px(63), obj->y = e->ty;  // at the spot: rests thirty frames, then approaches again
+	for (int wait : {0, 29, 1}) {
+		game.timer += wait;
+		RunEctoplasm(obj);
+		EXPECT_EQ(e->state, wait == 1 ? Approach : Rest) << wait;
+	}
 }
 
 TEST_F(Gameplay, OrbsSwaySpinAndBurstIntoRings)
@@ -230,10 +239,12 @@ TEST_F(Gameplay, OrbsSwaySpinAndBurstIntoRings)
 			EXPECT_EQ(obj->vx, Sine(orb->offset + age * 5) / 3) << age;
 			EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + spin[orb->reverse][age % 8]) << age;
 		}
-		obj->y = orb->burstheight + Px(47);
-		game.timer = obj->birthtime + 3;
-		RunOrb(obj);
-		EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + 4);  // the warning flash
+		for (int age = 0; age < 10; age++) {  // the warning flash, 2 frames in 5 within 48 pixels of the burst
+			game.timer = obj->birthtime + age;
+			obj->y = orb->burstheight + Px(age < 5 ? 47.99 : 48);
+			RunOrb(obj);
+			EXPECT_EQ(orb->enemy.sprite.frame == size * 5 + 4, "0001100000"[age] == '1') << age;
+		}
 		obj->y = orb->burstheight - 1;
 		Draws draws;
 		EXPECT_FALSE(RunOrb(obj));

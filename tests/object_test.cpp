@@ -228,6 +228,22 @@ TEST_F(Objects, CreationStampsInsertsAtTheHeadMovesAndStopsWhenThePoolIsFull)
 	EXPECT_EQ(game.objectcounter, 1026u);  // a failed creation takes no tag
 }
 
+// Clipping keeps what lies within the margins, edges included, in screen
+// pixels rounded down, across the world's seam.
+TEST_F(Objects, ClippingKeepsWhatIsWithinTheMargins)
+{
+	game.x0 = 2000;
+	const struct { double x, y; bool kept; } rows[] = {{-33, 0, 0}, {-32, 0, 1}, {-32 - 1 / 4096.0, 5, 0}, {352, 0, 1},
+		{353, 0, 0}, {352.9, 9, 1}, {0, -33, 0}, {0, -32, 1}, {0, 272, 1}, {0, 273, 0}, {100, 100, 1}};
+	std::vector<int> kept;
+	for (int i = 0; i < (int)std::size(rows); i++) {
+		NewBody(&game.playerbullets, i, game.x0 + rows[i].x, rows[i].y, 0);
+		if (rows[i].kept) kept.insert(kept.begin(), i);
+	}
+	ClipObjectListAgainstScreen(&game.playerbullets, -32, 352, -32, 272);
+	EXPECT_EQ(Ids(&game.playerbullets), kept);
+}
+
 TEST(ObjectsDeathTest, OversizedKindStops)
 {
 	ObjectList list;
