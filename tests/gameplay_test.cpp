@@ -150,6 +150,22 @@ TEST_F(Gameplay, WavesReleaseOnTheirScheduleAtTheirEdges)
 	}
 }
 
+// An ectoplasm or flame off the screen shows the warning sign at that edge.
+TEST_F(Gameplay, EnemiesOffTheScreenShowAWarningAtThatEdge)
+{
+	game.x0 = 0;
+	const int rows[][2] = {{-40, -6}, {-1, -6}, {0, 0}, {319, 0}, {320, 295}, {400, 295}};  // 0: no sign
+	for (auto &row : rows) {
+		Object *e = NewFlame(Px(row[0]), Px(100), 1);
+		GuardedBitmap got(320, 240), want(320, 240);
+		DrawIndicatorEnemy(e, &got.bitmap);
+		if (row[1]) DrawRLEBitmap(&want.bitmap, game.warning[0], row[1], 100 - 15);
+		DrawEnemy(e, &want.bitmap);
+		EXPECT_EQ(got.memory, want.memory) << row[0];
+		CleanupObjectList(&game.enemies);
+	}
+}
+
 // Five focused shots end an ectoplasm; each hit shows it white in the nine
 // frames drawn after it.
 TEST_F(Gameplay, HitsTakeHitPointsFlashNineFramesAndScoreTheEnd)
