@@ -92,6 +92,9 @@ TEST_F(Gameplay, EveryScriptStateMakesItsWavesAndWaitsForThem)
 		CleanupObjectList(&game.controllers);
 		MainController *m = (MainController *)NewMainController();
 		m->state = state;
+		game.timer = 0, m->waittime = 1;  // a wait holds the script until it is reached
+		EXPECT_TRUE(RunMainController(&m->obj) && m->state == state && IsObjectListEmpty(&game.enemies));
+		game.timer = 1;
 		Draws draws;
 		RunMainController(&m->obj);
 		EXPECT_EQ(m->state, (state + 1) % 17);
