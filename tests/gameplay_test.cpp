@@ -195,6 +195,22 @@ TEST_F(Gameplay, HitsTakeHitPointsFlashNineFramesAndScoreTheEnd)
 	EXPECT_TRUE(game.score == 20 && Sounds("Sounds/enemyexplode", 1.0f) == 1 && Count(&game.newdecorations) == 1);
 }
 
+// A state the pool cannot hold whole is taken back and tried again later.
+TEST_F(Gameplay, AStateThePoolCannotHoldIsTakenBackWhole)
+{
+	MainController *m = (MainController *)NewMainController();
+	m->state = 15;  // three waves
+	for (size_t room : {2u, 0u}) {
+		while (game.allocator.nummembers < MaximumNumberOfObjects - room) NewObject(&game.items, sizeof(Object), nullptr, nullptr, nullptr);
+		EXPECT_TRUE(RunMainController(&m->obj));
+		EXPECT_TRUE(m->state == 15 && m->numwait == 0 && game.allocator.nummembers == MaximumNumberOfObjects - room &&
+			game.controllers.first == &m->obj && !m->obj.next) << room;
+		CleanupObjectList(&game.items);
+	}
+	RunMainController(&m->obj);
+	EXPECT_TRUE(m->state == 16 && m->numwait == 3);
+}
+
 TEST(ControllersDeathTest, NoMoreThanEightWaits)
 {
 	MainController m = {};

@@ -166,40 +166,34 @@ TEST(Loader, BatchesRefusalsAndTheGameSet)
 }
 
 // The start-up checks over bundles made from the game's set: whole, then with
-// one resource left out, of another type, or a picture short.
+// one resource left out (type 0), of another type, or a picture short.
 TEST(GameResourceCheck, NamesTheFirstMissingMistypedOrShortResource)
 {
-	const struct { const char *name; char type; int less; const char *problem; } faults[] = {
-		{"", 0, 0, nullptr},
+	const struct { std::string name; char type; int less; const char *problem; } faults[] = {{"", 0, 0, nullptr},
 		{"Graphics/Sprites/Orb", 0, 0, "\"Graphics/Sprites/Orb\" is missing"},
 		{"Graphics/Sprites/Orb", 'B', 0, "\"Graphics/Sprites/Orb\" is not of type 'R'"},
 		{"Graphics/Sprites/Orb", 'R', 1, "\"Graphics/Sprites/Orb\" has 9 pictures, the game needs 10"},
 		{"Graphics/Sprites/Splat", 'R', 1, "\"Graphics/Sprites/Splat\" has 103 pictures, the game needs 104"},
 		{"Graphics/Title/Title", 'R', 0, "\"Graphics/Title/Title\" is not of type 'B'"},
 		{"Graphics/Backgrounds/NightSky/NightSky4", 0, 0, "\"Graphics/Backgrounds/NightSky/NightSky4\" is missing"},
-		{"Sounds/points", 0, 0, "\"Sounds/points\" is missing"},
-		{"Sounds/points", 'R', 0, "\"Sounds/points\" is not of type 'S'"},
-	};
+		{"Sounds/points", 0, 0, "\"Sounds/points\" is missing"}, {"Sounds/points", 'R', 0, "\"Sounds/points\" is not of type 'S'"}};
 	for (auto &f : faults) {
 		std::vector<std::unique_ptr<LoadedBundle>> chain;
-		for (const char *bundle : GameBundleNames) {
+		for (std::string bundle : GameBundleNames) {
 			BundleImage image;
-			for (size_t i = 0; i < NumberOfGameResources; i++) {
-				const GameResource &r = GameResources[i];
-				std::string name = r.name, prefix = std::string(bundle) + "/", entry = name.substr(std::min(prefix.size(), name.size()));
-				bool fault = name == f.name;
-				if (name.compare(0, prefix.size(), prefix) || (fault && !f.type)) continue;
-				char type = fault ? f.type : r.type;
-				if (type == 'R') image.AddFrames(entry, std::vector<Picture>(std::max(1, r.pictures - (fault ? f.less : 0)), Pictures[1]));
-				else if (type == 'B') image.AddBitmap(entry, Pictures[2]);
-				else image.Add(entry, type, {1});
+			for (const GameResource *r = GameResources; r < GameResources + NumberOfGameResources; r++) {
+				std::string name = r->name, entry = name.substr(std::min(name.size(), bundle.size() + 1));
+				char type = name == f.name ? f.type : r->type;
+				if (name.compare(0, bundle.size() + 1, bundle + "/") || !type) continue;
+				if (type == 'R') image.AddFrames(entry, std::vector<Picture>(std::max(1, r->pictures - (name == f.name) * f.less), Pictures[1]));
+				else type == 'B' ? image.AddBitmap(entry, Pictures[2]) : image.Add(entry, type, {1});
 			}
-			chain.emplace_back(new LoadedBundle(image.Build(), bundle));
+			chain.emplace_back(new LoadedBundle(image.Build(), bundle.c_str()));
 			ASSERT_NE(chain.back()->self, nullptr) << chain.back()->problems.first;
 			if (chain.size() > 1) chain[chain.size() - 2]->self->head.next = chain.back()->self;
 		}
 		char problem[256] = "";
-		bool sound = !strncmp(f.name, "Sounds", 6);
+		bool sound = f.name.compare(0, 6, "Sounds") == 0;
 		EXPECT_EQ(CheckGameResources(chain[0]->self, problem, sizeof problem), !f.problem || sound) << f.name;
 		EXPECT_EQ(CheckGameSounds(chain[0]->self, problem, sizeof problem), !f.problem || !sound) << f.name;
 		EXPECT_STREQ(f.problem ? problem : nullptr, f.problem) << f.name;
