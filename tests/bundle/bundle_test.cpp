@@ -100,6 +100,7 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		{OneEntry('R', 184, {8, 0, 1, 0x1000001}), "the image's size 1 x 16777217 is out of range"},
 		{OneEntry('R', 184, {8, 0, 0x1000000, 0}), nullptr},  // the widest, with no rows
 		{OneEntry('R', 184, {0x1000, 0}), "entry \"e\", frame 0: the image lies outside the file's data at offset 0x10b8"},
+		{OneEntry('R', 184, {8, 0, 1, 1, 0x00000001, 0xff102030}, 8), nullptr},  // an entry of just the array
 		{OneEntry('R', 184, {8, 0, 0, 0}, 4), "entry \"e\": the frames array has no terminating zero inside the entry at offset 0xb8"},
 		{OneEntry('R', 184, {0, 1}), "entry \"e\": the frames array is empty at offset 0xb8"},
 		{OneEntry('R', 160, std::vector<uint32_t>(8)), "entry \"e\": the entry's data (32 bytes at 0xa0) lies outside the file's data at offset 0x8c"},
