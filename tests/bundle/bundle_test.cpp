@@ -114,6 +114,8 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		EXPECT_EQ(l.self == nullptr, k.problem != nullptr) << (k.problem ? k.problem : l.problems.first);
 		EXPECT_TRUE(!k.problem || strstr(l.problems.first, k.problem)) << l.problems.first;
 	}
+	magic.resize(4 * magic.size());  // room for what a fix-up would add
+	EXPECT_FALSE(FixUpResourceBundle((ResourceBundle *)magic.data(), magic.size() / 4, "Check"));
 	std::vector<uint8_t> good = SampleBundle(3);
 	for (size_t n = 0; n < good.size(); n++)
 		EXPECT_EQ(LoadedBundle(std::vector<uint8_t>(good.begin(), good.begin() + n), "Cut").self, nullptr) << n;
