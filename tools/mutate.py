@@ -179,7 +179,7 @@ def prepare():
         src, dst = ROOT / rel, SRC / rel
         if src.is_file() and (not dst.exists() or dst.read_bytes() != src.read_bytes()):
             dst.parent.mkdir(parents=True, exist_ok=True)
-            shutil.copy2(src, dst)
+            shutil.copy(src, dst)  # a fresh time, so that make sees the change
     subprocess.run(["cmake", "-S", SRC, "-B", BUILD], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", BUILD, "-j2"], check=True, stdout=subprocess.DEVNULL)
 
