@@ -180,6 +180,10 @@ def prepare():
         if src.is_file() and (not dst.exists() or dst.read_bytes() != src.read_bytes()):
             dst.parent.mkdir(parents=True, exist_ok=True)
             shutil.copy(src, dst)  # a fresh time, so that make sees the change
+    # an interrupted run may have left a mutant's object newer than its restored source
+    for top in DIRS:
+        for path in (SRC / top).glob("*.cpp"):
+            path.touch()
     subprocess.run(["cmake", "-S", SRC, "-B", BUILD], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", BUILD, "-j2"], check=True, stdout=subprocess.DEVNULL)
 
