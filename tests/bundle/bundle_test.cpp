@@ -88,6 +88,8 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		const char *problem;  // null: accepted
 	} cases[] = {
 		{OneEntry('B', 184, {0x00010001, 3, 12, 0xff102030}), "entry \"e\": the bitmap's size 1 x 1 with rows 3"},
+		{OneEntry('B', 184, {0x0001FFFF, 4, 12, 0xff102030}), "the bitmap's size -1 x 1 with rows 4"},
+		{OneEntry('B', 184, {0xFFFF0001, 4, 12, 0xff102030}), "the bitmap's size 1 x -1 with rows 4"},
 		{OneEntry('B', 186, {0x00020001, 4, 12, 0xff102030}), "entry \"e\": the bitmap's pixels run past the end of the entry at offset 0xc2"},
 		{OneEntry('R', 187, {8, 0, 1, 1, 0x00000001, 0xff102030}), nullptr},
 		{OneEntry('R', 184, {8, 0, 3, 1, 0x00000002, 1, 2, 0x00040000}), nullptr},  // an empty run may pass the width
