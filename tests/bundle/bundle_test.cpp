@@ -88,6 +88,7 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		const char *problem;  // null: accepted
 	} cases[] = {
 		{OneEntry('B', 184, {0x00010001, 3, 12, 0xff102030}), "entry \"e\": the bitmap's size 1 x 1 with rows 3"},
+		{OneEntry('B', 184, {0, 0, 12}), nullptr},  // no pixels: the record alone
 		{OneEntry('B', 184, {0x0001FFFF, 4, 12, 0xff102030}), "the bitmap's size -1 x 1 with rows 4"},
 		{OneEntry('B', 184, {0xFFFF0001, 4, 12, 0xff102030}), "the bitmap's size 1 x -1 with rows 4"},
 		{OneEntry('B', 186, {0x00020001, 4, 12, 0xff102030}), "entry \"e\": the bitmap's pixels run past the end of the entry at offset 0xc2"},
