@@ -3,6 +3,7 @@
 // clocks at zero. TearDown checks that the pool and the lists agree.
 #pragma once
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstring>
 #include "Game/Game.h"
 
@@ -14,6 +15,15 @@ static inline size_t Count(ObjectList *list)
 }
 
 static inline int32_t Px(double pixels) { return (int32_t)(pixels * 4096); }
+
+// The sine of an angle (4096 to the turn) in 4096ths, from the rounded
+// first-quadrant table mirrored into the other three.
+static inline int32_t Sine(int a)
+{
+	int q = (a >> 10) & 3, i = a & 1023;
+	int entry = (int)std::lround(4096 * std::sin((q & 1 ? 1024 - i : i) * M_PI / 2048));
+	return q & 2 ? -entry : entry;
+}
 
 class GameFixture : public ::testing::Test
 {

@@ -1,44 +1,61 @@
 // The three fonts: every glyph, drawn in, across and outside a bitmap, against
-// a decoder of the row code and the fixed facts of the data; strings as their
-// characters side by side, placed to the left of a column and centred.
+// the grid file it was made from; strings as their characters side by side,
+// placed to the left of a column and centred.
 #include <gtest/gtest.h>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include "Game/Font.h"
 #include "GuardedBitmap.h"
 
-struct Facts { const Font *font; int height, space, empty, box, minadvance, maxadvance, digitlow, digithigh; };
-static const Facts Fonts[] = {{&OL8Font, 8, 4, 8, 7, 2, 8, 6, 7}, {&OL12Font, 12, 5, 9, 10, 3, 11, 9, 9}, {&OL16Font, 16, 7, 16, 14, 5, 16, 12, 12}};
+struct Facts { const Font *font; const char *grids; };
+static const Facts Fonts[] = {{&OL8Font, "OL8"}, {&OL12Font, "OL12"}, {&OL16Font, "OL16"}};
 static const Pixel Ink = 0x12E0FFE0u;  // written as it is, even at low alpha
 
-TEST(Fonts, EveryGlyphDrawsItsRowCodeInsideItsBoxAndKeepsTheFixedFacts)
+// A grid file: settings as "name value", then per glyph "glyph code", an
+// optional "advance n" and rows of '#' (ink) and '.'.
+struct Grids
+{
+	std::map<std::string, int> settings;
+	std::map<int, std::vector<std::string>> rows;
+	std::map<int, int> advance;
+};
+static Grids Read(const std::string &name)
+{
+	std::string file(__FILE__);
+	std::ifstream in(file.substr(0, file.rfind("tests/")) + "assets/fonts/" + name + ".txt");
+	Grids g;
+	int code = -1;
+	for (std::string line, word; std::getline(in, line);) {
+		std::istringstream(line) >> word;
+		if (line.find_first_not_of("#.") == std::string::npos && !line.empty()) g.rows[code].push_back(line);
+		else if (word == "glyph") std::istringstream(line) >> word >> code;
+		else if (word == "advance") std::istringstream(line) >> word >> g.advance[code];
+		else if (!word.empty() && word[0] != ';') std::istringstream(line) >> word >> g.settings[word];
+	}
+	return g;
+}
+
+TEST(Fonts, EveryGlyphDrawsItsGridAndAdvancesAsItsFileSays)
 {
 	std::mt19937 rng(8);
 	for (const Facts &f : Fonts) {
-		const RLEFont *rle = (const RLEFont *)f.font;
-		ASSERT_TRUE(rle->firstglyph == 32 && rle->lastglyph == 255);
-		int boxw = 0, boxh = 0;
+		Grids g = Read(f.grids);
+		ASSERT_EQ(g.rows.size(), 95u) << f.grids;  // 33 to 126 and 181
+		EXPECT_EQ(HeightOfFont(f.font), g.settings["height"]);
 		for (int c = -1; c <= 256; c++) {
-			int x0 = (int)(rng() % 40) - 18, y0 = (int)(rng() % 40) - 18, ink = 0, advance = 0;
+			int x0 = (int)(rng() % 40) - 18, y0 = (int)(rng() % 40) - 18;
 			GuardedBitmap got(20, 20), want(20, 20);
 			DrawCharacter(&got.bitmap, f.font, x0, y0, Ink, c);
-			if (c >= 32 && c <= 255) {
-				const uint8_t *g = rle->glyphs[c - 32], *p = g + GlyphRowsByte;
-				int w = g[GlyphWidthByte], h = g[GlyphHeightByte];
-				advance = g[GlyphAdvanceByte], boxw = std::max(boxw, w), boxh = std::max(boxh, h);
-				for (int r = 0; r < h; r++)
-					for (int x = 0; (x += *p++) < w;) {  // a skip, then a run, while the row lasts
-						for (int end = x + *p++; x < end; x++, ink++) want.Put(x0 + x, y0 + r, Ink);
-						ASSERT_LE(x, w) << "code " << c << " runs past its box";
-						if (x == w) break;
-					}
-			}
-			ASSERT_EQ(Difference(got, want), "") << "code " << c << " at " << x0 << ", " << y0;
-			EXPECT_EQ(ink > 0, (c >= 33 && c <= 126) || c == 181) << c;
-			EXPECT_EQ(WidthOfCharacter(f.font, c), advance) << c;
-			EXPECT_TRUE(c < 33 || c > 126 || (advance >= f.minadvance && advance <= f.maxadvance)) << c;
-			EXPECT_TRUE(c < '0' || c > '9' || (advance >= f.digitlow && advance <= f.digithigh)) << c;
-			EXPECT_TRUE(c < 127 || c > 255 || c == 181 || advance == f.empty) << c;
+			const std::vector<std::string> &rows = g.rows[c];
+			for (size_t y = 0; y < rows.size(); y++)
+				for (size_t x = 0; x < rows[y].size(); x++)
+					if (rows[y][x] == '#') want.Put(x0 + (int)x, y0 + (int)y, Ink);
+			int advance = c < 32 || c > 255 ? 0 : c == 32 ? g.settings["space"] : rows.empty() ? g.settings["empty"]
+				: g.advance.count(c) ? g.advance[c] : (int)rows[0].size() + g.settings["spacing"];
+			ASSERT_EQ(Difference(got, want), "") << f.grids << " code " << c << " at " << x0 << ", " << y0;
+			EXPECT_EQ(WidthOfCharacter(f.font, c), advance) << f.grids << " code " << c;
 		}
-		EXPECT_TRUE(WidthOfCharacter(f.font, ' ') == f.space && boxw == f.box && boxh == f.height && HeightOfFont(f.font) == boxh);
 	}
 }
 
@@ -48,15 +65,15 @@ TEST(Fonts, StringsAreTheirCharactersSideBySideAndArePlaced)
 	for (const Facts &f : Fonts) {
 		for (int x : {-1000, -40, -3, 5, 25}) {
 			GuardedBitmap got(30, 12), want(30, 12);
-			DrawString(&got.bitmap, f.font, x, 6 - f.height, Ink, text);
+			DrawString(&got.bitmap, f.font, x, 6 - HeightOfFont(f.font), Ink, text);
 			int end = x;
-			for (const char *s = text; *s; end += WidthOfCharacter(f.font, (uint8_t)*s++)) DrawCharacter(&want.bitmap, f.font, end, 6 - f.height, Ink, (uint8_t)*s);
+			for (const char *s = text; *s; end += WidthOfCharacter(f.font, (uint8_t)*s++)) DrawCharacter(&want.bitmap, f.font, end, 6 - HeightOfFont(f.font), Ink, (uint8_t)*s);
 			ASSERT_TRUE(Difference(got, want) == "" && WidthOfString(f.font, text) == end - x && WidthOfString(f.font, "") == 0) << x;
 		}
 		GuardedBitmap got(320, 60), want(320, 60);  // centring truncates an odd, negative slack toward zero
 		DrawStringToTheLeftOf(&got.bitmap, f.font, 312, 4, Ink, text);
 		DrawString(&want.bitmap, f.font, 312 - WidthOfString(f.font, text) + 1, 4, Ink, text);
-		DrawStringCenteredInRectangle(&got.bitmap, f.font, 50, 30, WidthOfString(f.font, text) - 3, f.height - 3, Ink, text);
+		DrawStringCenteredInRectangle(&got.bitmap, f.font, 50, 30, WidthOfString(f.font, text) - 3, HeightOfFont(f.font) - 3, Ink, text);
 		DrawString(&want.bitmap, f.font, 50 - 1, 30 - 1, Ink, text);
 		EXPECT_EQ(Difference(got, want), "");
 	}

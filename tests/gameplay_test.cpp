@@ -3,6 +3,7 @@
 // random numbers replayed from a saved generator state. Sounds go to a
 // recording mixer that replaces Game/AudioMixer.cpp at link time.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "Game/Bullets.h"
@@ -91,6 +92,9 @@ TEST_F(Gameplay, EveryScriptStateMakesItsWavesAndWaitsForThem)
 		CleanupObjectList(&game.controllers);
 		MainController *m = (MainController *)NewMainController();
 		m->state = state;
+		game.timer = 0, m->waittime = 1;  // a wait holds the script until it is reached
+		EXPECT_TRUE(RunMainController(&m->obj) && m->state == state && IsObjectListEmpty(&game.enemies));
+		game.timer = 1;
 		Draws draws;
 		RunMainController(&m->obj);
 		EXPECT_EQ(m->state, (state + 1) % 17);
@@ -113,9 +117,98 @@ TEST_F(Gameplay, EveryScriptStateMakesItsWavesAndWaitsForThem)
 		}
 		EXPECT_TRUE(after.Same()) << "state " << state << " drew otherwise";
 		after.Replay();
-		RunMainController(&m->obj);  // its waves are alive: nothing new
+		EXPECT_TRUE(RunMainController(&m->obj));  // its waves are alive: nothing new
 		EXPECT_EQ(m->state, (state + 1 + (state == 16)) % 17);
 	}
+}
+
+// Waves release on their schedule, where their kind enters, and last until
+// everything released is gone.
+TEST_F(Gameplay, WavesReleaseOnTheirScheduleAtTheirEdges)
+{
+	const struct { Object *(*make)(); const char *releases; int x; int32_t vx; } rows[] = {
+		{[] { return NewOrbController(3, 10); }, "11 21 31 ", -1, 0},
+		{[] { return NewFlameController(2, true); }, "61 121 ", 100 - 96, 4096},
+		{[] { return NewFlameController(2, false); }, "61 121 ", 100 + 416, -4096},
+		{[] { return NewEctoplasmController(2, true); }, "61 121 ", 100 - 96, 0}};
+	game.x0 = 100;
+	for (auto &row : rows) {
+		CleanupObjectList(&game.enemies);
+		Object *c = row.make();
+		int created = game.timer;
+		std::string releases;
+		for (int t = 1; t <= 140; t++) {
+			game.timer = created + t;
+			size_t before = Count(&game.enemies);
+			EXPECT_TRUE(c->runfunc(c));
+			if (Count(&game.enemies) == before) continue;
+			releases += std::to_string(t) + " ";
+			Object *e = Last(&game.enemies);
+			if (row.x < 0) EXPECT_TRUE(e->y == 1015808 && e->x >= Px(110) && e->x <= Px(409)) << t;
+			else EXPECT_TRUE(e->x == Px(row.x) && e->vx == row.vx && e->y >= Px(10) && e->y <= Px(229)) << t;
+		}
+		EXPECT_EQ(releases, row.releases);
+		CleanupObjectList(&game.enemies);
+		EXPECT_FALSE(c->runfunc(c));
+	}
+}
+
+// An ectoplasm or flame off the screen shows the warning sign at that edge.
+TEST_F(Gameplay, EnemiesOffTheScreenShowAWarningAtThatEdge)
+{
+	game.x0 = 0;
+	const int rows[][2] = {{-40, -6}, {-1, -6}, {0, 0}, {319, 0}, {320, 295}, {400, 295}};  // 0: no sign
+	for (auto &row : rows) {
+		Object *e = NewFlame(Px(row[0]), Px(100), 1);
+		GuardedBitmap got(320, 240), want(320, 240);
+		DrawIndicatorEnemy(e, &got.bitmap);
+		if (row[1]) DrawRLEBitmap(&want.bitmap, game.warning[0], row[1], 100 - 15);
+		DrawEnemy(e, &want.bitmap);
+		EXPECT_EQ(got.memory, want.memory) << row[0];
+		CleanupObjectList(&game.enemies);
+	}
+}
+
+// Five focused shots end an ectoplasm; each hit shows it white in the nine
+// frames drawn after it.
+TEST_F(Gameplay, HitsTakeHitPointsFlashNineFramesAndScoreTheEnd)
+{
+	game.x0 = 0;
+	Object *e = NewEctoplasm(Px(160), Px(120), 1);
+	GuardedBitmap normal(320, 240);
+	DrawEnemy(e, &normal.bitmap);
+	ASSERT_GT(std::count_if(normal.memory.begin(), normal.memory.end(), [](Pixel p) { return p >> 31; }), 200);
+	for (int hit = 1; hit <= 5; hit++) {
+		int hitat = game.timer;
+		EXPECT_EQ(HitEnemy(e, nullptr, 5), hit < 5);
+		EXPECT_EQ(e->power, 25 - 5 * hit);
+		for (int t = 1; t <= 10; t++) {
+			game.timer = hitat + t;
+			GuardedBitmap drawn(320, 240);
+			DrawEnemy(e, &drawn.bitmap);
+			for (int i = 0; i < 320 * 240; i++) {
+				Pixel p = normal.At(i % 320, i / 320);
+				ASSERT_EQ(drawn.At(i % 320, i / 320), t < 10 && p ? 0xFFFFFFFFu : p) << hit << " at " << t;
+			}
+		}
+	}
+	EXPECT_TRUE(game.score == 20 && Sounds("Sounds/enemyexplode", 1.0f) == 1 && Count(&game.newdecorations) == 1);
+}
+
+// A state the pool cannot hold whole is taken back and tried again later.
+TEST_F(Gameplay, AStateThePoolCannotHoldIsTakenBackWhole)
+{
+	MainController *m = (MainController *)NewMainController();
+	m->state = 15;  // three waves
+	for (size_t room : {2u, 0u}) {
+		while (game.allocator.nummembers < MaximumNumberOfObjects - room) NewObject(&game.items, sizeof(Object), nullptr, nullptr, nullptr);
+		EXPECT_TRUE(RunMainController(&m->obj));
+		EXPECT_TRUE(m->state == 15 && m->numwait == 0 && game.allocator.nummembers == MaximumNumberOfObjects - room &&
+			game.controllers.first == &m->obj && !m->obj.next) << room;
+		CleanupObjectList(&game.items);
+	}
+	RunMainController(&m->obj);
+	EXPECT_TRUE(m->state == 16 && m->numwait == 3);
 }
 
 TEST(ControllersDeathTest, NoMoreThanEightWaits)
@@ -125,7 +218,9 @@ TEST(ControllersDeathTest, NoMoreThanEightWaits)
 	EXPECT_DEATH(WaitForObject(&m, &m.obj), "self->numwait<sizeof\\(self->waitobjects\\)/sizeof\\(self->waitobjects\\[0\\]\\).*Game/Controllers");
 }
 
-// A ring of n bullets from a random angle, as the ectoplasm and the orb fire.
+// A ring of n bullets from a random angle, as the ectoplasm and the orb fire:
+// twelve at these steps, eight 512 apart, at 3 pixels a frame.
+const int Steps12[12] = {0, 341, 682, 1024, 1365, 1706, 2048, 2389, 2730, 3072, 3413, 3754};
 void ExpectRing(Draws draws, Object *from, int n, int colour)
 {
 	draws.Replay();
@@ -133,8 +228,8 @@ void ExpectRing(Draws draws, Object *from, int n, int colour)
 	ASSERT_EQ(Count(&game.enemybullets), (size_t)n);
 	Object *b = game.enemybullets.first;
 	for (int i = n - 1; i >= 0; i--, b = b->next) {
-		int angle = (i * 4096) / n + a;
-		EXPECT_TRUE(b->vx == imul(12288, icos(angle)) && b->vy == imul(12288, isin(angle))) << i;
+		int angle = (n == 12 ? Steps12[i] : i * 512) + a;
+		EXPECT_TRUE(b->vx == 3 * Sine(angle + 1024) && b->vy == 3 * Sine(angle)) << i;
 		EXPECT_TRUE(b->x == from->x && ((Bullet *)b)->ttl == 120 && ((Bullet *)b)->sprite.frame == colour * 3 + 1) << i;
 	}
 }
@@ -148,7 +243,10 @@ TEST_F(Gameplay, EctoplasmChargesFiresItsRingAndRetreats)
 	e->enemy.sprite.frame = 4;
 	RunEctoplasm(obj);
 	EXPECT_EQ(e->state, Charge);
-	game.timer += 30;
+	game.timer += 29;
+	RunEctoplasm(obj);
+	EXPECT_EQ(e->state, Charge);  // thirty frames from the start of the charge
+	game.timer += 1;
 	Draws draws;
 	RunEctoplasm(obj);
 	EXPECT_EQ(e->state, Retreat);
@@ -156,6 +254,12 @@ TEST_F(Gameplay, EctoplasmChargesFiresItsRingAndRetreats)
 	EXPECT_EQ(Sounds("Sounds/enemybullet", 1.0f), 1);
 	EXPECT_EQ(e->tx, game.player.x + Px(draws.Range(150, 300)));  // on its own side of the player
 	EXPECT_EQ(e->ty, Px(draws.Range(10, 229)));
+	obj->x = e->tx + Px(63), obj->y = e->ty;  // at the spot: rests thirty frames, then approaches again
+	for (int wait : {0, 29, 1}) {
+		game.timer += wait;
+		RunEctoplasm(obj);
+		EXPECT_EQ(e->state, wait == 1 ? Approach : Rest) << wait;
+	}
 }
 
 TEST_F(Gameplay, OrbsSwaySpinAndBurstIntoRings)
@@ -164,15 +268,18 @@ TEST_F(Gameplay, OrbsSwaySpinAndBurstIntoRings)
 		CleanupObjectList(&game.enemybullets);
 		Orb *orb = (Orb *)NewOrb(Px(100), Px(200), size);
 		Object *obj = &orb->enemy.sprite.obj;
+		const int spin[2][8] = {{0, 0, 1, 1, 2, 2, 3, 3}, {3, 3, 2, 2, 1, 1, 0, 0}};
 		for (int age = 0; age < 40; age++, game.timer++) {
 			ASSERT_TRUE(RunOrb(obj));
-			EXPECT_EQ(obj->vx, isin(orb->offset + age * 5) / 3) << age;
-			EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + ((age / 2) % 4 ^ (orb->reverse ? 3 : 0))) << age;
+			EXPECT_EQ(obj->vx, Sine(orb->offset + age * 5) / 3) << age;
+			EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + spin[orb->reverse][age % 8]) << age;
 		}
-		obj->y = orb->burstheight + Px(47);
-		game.timer = obj->birthtime + 3;
-		RunOrb(obj);
-		EXPECT_EQ(orb->enemy.sprite.frame, size * 5 + 4);  // the warning flash
+		for (int age = 0; age < 10; age++) {  // the warning flash, 2 frames in 5 within 48 pixels of the burst
+			game.timer = obj->birthtime + age;
+			obj->y = orb->burstheight + Px(age < 5 ? 47.99 : 48);
+			RunOrb(obj);
+			EXPECT_EQ(orb->enemy.sprite.frame == size * 5 + 4, "0001100000"[age] == '1') << age;
+		}
 		obj->y = orb->burstheight - 1;
 		Draws draws;
 		EXPECT_FALSE(RunOrb(obj));
@@ -203,7 +310,8 @@ TEST_F(Gameplay, FlamesTurnAndBounce)
 		SeedRandom(SeedChoosing(row.choose));
 		RunFlame(&f->enemy.sprite.obj);
 		EXPECT_TRUE(f->da == row.da && f->a == row.turned) << row.y << " " << row.a;
-		EXPECT_EQ(f->enemy.sprite.obj.vx, imul(4096, icos(row.turned))) << row.y << " " << row.a;
+		Object *o = &f->enemy.sprite.obj;
+		EXPECT_TRUE(o->vx == Sine(row.turned + 1024) && o->vy == Sine(row.turned)) << row.y << " " << row.a;
 	}
 	EXPECT_EQ(Count(&game.enemybullets), 0u);
 }
@@ -236,9 +344,10 @@ TEST_F(Gameplay, AnimationsShowTheirSequenceThenEnd)
 	Animation *flash = (Animation *)loop->sprite.obj.next, *splat = (Animation *)flash->sprite.obj.next;
 	EXPECT_EQ(splat->sprite.frames, Sheet("Graphics/Sprites/Splat"));
 	EXPECT_EQ(flash->sprite.frames, Sheet("Graphics/Sprites/PlayerBulletFlash"));
+	const int looped[10] = {3, 3, 4, 4, 5, 5, 6, 6, 7, 7};  // five pictures over ten frames
 	for (int t = 0; t < 40; t++, game.timer++) {
 		RunAndMoveObjectList(&game.newdecorations);
-		EXPECT_EQ(loop->sprite.frame, 3 + (5 * (t % 10)) / 10) << t;
+		EXPECT_EQ(loop->sprite.frame, looped[t % 10]) << t;
 		EXPECT_EQ(Count(&game.newdecorations), 1u + (t < 32) + (t < 8)) << t;
 		if (t < 32) { EXPECT_EQ(splat->sprite.frame, 16 + t / 4) << t; }
 		if (t < 8) { EXPECT_EQ(flash->sprite.frame, t / 2) << t; }
@@ -290,25 +399,29 @@ TEST_F(Gameplay, EachBoundaryOf500GivesALifeWithOneSoundAFrame)
 	}
 }
 
+// Each band's offset for a view position: a quarter, a third, half and all of
+// it, truncated toward zero, wrapped to 512; a second copy where the first
+// ends short of the right edge.
 TEST_F(Gameplay, SkyBandsScrollByTheirDivisorsAndCoverTheScreen)
 {
-	const int end[4] = {131, 182, 223, 239}, divisor[4] = {4, 3, 2, 1};
+	const struct { int x0, offset[4]; } rows[] = {{0, {0, 0, 0, 0}}, {600, {-150, -200, -300, -88}},
+		{300, {-75, -100, -150, -300}}, {-1, {0, 0, 0, -511}}, {-3, {0, -511, -511, -509}}, {3, {0, -1, -1, -3}},
+		{12345, {-14, -19, -28, -57}}, {-777, {-318, -253, -124, -247}}, {1535, {-383, -511, -255, -511}}};
+	const int end[4] = {131, 182, 223, 239};
 	ParallaxBackground *sky = &game.background;
 	for (int i = 0; i < 4; i++)
 		EXPECT_EQ(sky->layers[i], Sheet(("Graphics/Backgrounds/NightSky/NightSky" + std::to_string(i + 1)).c_str())[0]) << i;
-	for (int x0 : {0, 600, 300, -1, -3, 3, 1000, 1535, 12345, -777, -2048 * 5 - 13}) {
+	for (auto &row : rows) {
 		GuardedBitmap got(320, 240), want(320, 240);
-		DrawParallaxBackground(sky, &got.bitmap, x0);
+		DrawParallaxBackground(sky, &got.bitmap, row.x0);
 		for (int i = 0; i < 4; i++) {
 			Bitmap band = want.bitmap;
 			band.height = (int16_t)(end[i] + 1);
-			int x1 = -((x0 / divisor[i]) & 511);
-			DrawRLEBitmap(&band, sky->layers[i], x1, 0);
-			if (x1 + 512 < 320) DrawRLEBitmap(&band, sky->layers[i], x1 + 512, 0);
+			for (int x = row.offset[i]; x < 320; x += 512) DrawRLEBitmap(&band, sky->layers[i], x, 0);
 		}
-		ASSERT_TRUE(got.memory == want.memory && got.GuardsIntact()) << "x0 " << x0;
+		ASSERT_TRUE(got.memory == want.memory && got.GuardsIntact()) << "x0 " << row.x0;
 		for (int y = 0; y < 240; y++)
-			for (int x = 0; x < 320; x++) ASSERT_FALSE(IsPixelTransparent(got.At(x, y))) << x0 << ": " << x << "," << y;
+			for (int x = 0; x < 320; x++) ASSERT_FALSE(IsPixelTransparent(got.At(x, y))) << row.x0 << ": " << x << "," << y;
 	}
 }
 

@@ -51,6 +51,7 @@ static const Script scripts[] = {
 	{"ClosedWhileWaitingForKeysUp", 0, {Z}, false, "..", 0, 0},
 	{"CreditsLeaveOnceZIsUp", 1, {0, 0, Z, Z, 0}, true, "..KKK", 0, 1},
 	{"CreditsClosed", 1, {0, 0}, false, "..K", 0, 0},
+	{"CreditsClosedWhileWaitingForKeysUp", 1, {Z}, false, "..", 0, 0},
 	// leaving play pauses the music, the same Escape does not end the menu,
 	// the next game restarts the music and the lists; a closed window ends
 	// play at once
@@ -129,14 +130,14 @@ protected:
 		return Look([&](Bitmap *b) { DrawString(b, FontOfSize(line.size), line.x, line.y, 0xFFFFFFFFu, line.text); });
 	}
 	// star[1] for each life beyond the current one, star[0] for the rest of
-	// at least two places: the one shown, the other not.
+	// at least two places: the one shown, the other not; none further left.
 	static bool ShowsLives(int lives)
 	{
-		for (int i = 1; i < std::max(3, lives); i++) {
+		for (int i = 1, places = std::max(3, lives); i <= places; i++) {
 			auto star = [i](int k) {
 				return Look([&](Bitmap *b) { DrawRLEBitmap(b, game.star[k], 312 - 16 * i, 224); }, true);
 			};
-			if (!star(lives > i) || star(lives <= i)) return false;
+			if (i == places ? star(0) || star(1) : !star(lives > i) || star(lives <= i)) return false;
 		}
 		return true;
 	}

@@ -170,18 +170,22 @@ TEST_F(Objects, AreasSpendTheirPowerAsAModelSays)
 		bool circle = round % 2;
 		game.x0 = (int32_t)(rng() % 2048);
 		MakeScene(rng, &game.enemybullets, 0, (int)(rng() % 20), 64);
-		CalculateExtentsForObjectList(&game.enemybullets);
 		int32_t x = Px(game.x0 + (int)(rng() % 64)) + (int32_t)(rng() % 4096), y = Px((int)(rng() % 64));
 		int32_t radius = Px((int)(rng() % 16)) + (int32_t)(rng() % 3);
+		if (round % 4 < 2)  // one exactly at the reach: a touch counts
+			NewBody(&game.enemybullets, 50, (x + radius + Px(3)) / 4096.0, (round % 4 ? y : y - radius - Px(3)) / 4096.0, 3);
+		CalculateExtentsForObjectList(&game.enemybullets);
 		int power = (int)(rng() % 8) - 1, left = power;
 		std::vector<Hit> want;
 		std::vector<int> survivors;
 		for (Object *o = game.enemybullets.first; o; o = o->next) {
 			Body *b = (Body *)o;
-			int32_t cx = WrappedXCoordForWorldCoord(x), dx = WrappedXCoordForWorldCoord(o->x) - cx, dy = o->y - y;
+			// x from the view's left edge, the 2048-pixel world wrapped to the nearer side
+			auto Wrap = [](int64_t d) { return ((d + 0x400000) & 0x7FFFFF) - 0x400000; };
+			int64_t cx = Wrap(x - Px(game.x0)), dx = Wrap(o->x - (int64_t)x), dy = o->y - y, reach = o->hitradius + radius;
 			bool touch = left > 0 && o->hitradius && o->minx <= cx + radius && o->maxx >= cx - radius &&
 				o->miny <= y + radius && o->maxy >= y - radius &&
-				(!circle || isq(dx) + isq(dy) <= isq(o->hitradius + radius));
+				(!circle || (dx * dx >> 12) + (dy * dy >> 12) <= reach * reach >> 12);
 			if (touch) want.push_back({b->id, -1, left}), left -= o->power;
 			if (!touch || b->hitsleft > 1) survivors.push_back(b->id);
 		}
@@ -222,6 +226,22 @@ TEST_F(Objects, CreationStampsInsertsAtTheHeadMovesAndStopsWhenThePoolIsFull)
 	while (NewBody(&game.items, 0, 0, 0, 0)) {}
 	EXPECT_EQ(game.allocator.nummembers, 1024u);
 	EXPECT_EQ(game.objectcounter, 1026u);  // a failed creation takes no tag
+}
+
+// Clipping keeps what lies within the margins, edges included, in screen
+// pixels rounded down, across the world's seam.
+TEST_F(Objects, ClippingKeepsWhatIsWithinTheMargins)
+{
+	game.x0 = 2000;
+	const struct { double x, y; bool kept; } rows[] = {{-33, 0, 0}, {-32, 0, 1}, {-32 - 1 / 4096.0, 5, 0}, {352, 0, 1},
+		{353, 0, 0}, {352.9, 9, 1}, {0, -33, 0}, {0, -32, 1}, {0, 272, 1}, {0, 273, 0}, {100, 100, 1}};
+	std::vector<int> kept;
+	for (int i = 0; i < (int)std::size(rows); i++) {
+		NewBody(&game.playerbullets, i, game.x0 + rows[i].x, rows[i].y, 0);
+		if (rows[i].kept) kept.insert(kept.begin(), i);
+	}
+	ClipObjectListAgainstScreen(&game.playerbullets, -32, 352, -32, 272);
+	EXPECT_EQ(Ids(&game.playerbullets), kept);
 }
 
 TEST(ObjectsDeathTest, OversizedKindStops)

@@ -26,7 +26,14 @@ TEST(Composition, EveryModeAgainstItsChannelArithmeticOnRandomPixels)
 			ASSERT_EQ(m.mode(below, above), m.model(below, above)) << std::hex << below << " " << above;
 			ASSERT_EQ(IsPixelTransparent(above), above < 0x80000000u);
 		}
-	EXPECT_EQ(SourceOverCompositionMode(0xFF0000FFu, 0x80FF0000u), 0xBF80007Fu);  // alpha blends as a colour: 128 enters squared
+	const struct { CompositionMode mode; Pixel below, above, want; } examples[] = {
+		{SourceOverCompositionMode, 0xFF0000FFu, 0x80FF0000u, 0xBF80007Fu},  // alpha blends as a colour: 128 enters squared
+		{FastHalfTransparentCompositionMode, 0, 0xFFFFFFFFu, 0x7F7F7F7Fu},
+		{FastHalfTransparentCompositionMode, 0xFF000000u, 0x80FFFFFFu, 0xBF7F7F7Fu},
+		{FastHalfTransparentCompositionMode, 0xFF010101u, 0xFF010101u, 0xFF010101u},
+		{FastHalfTransparentCompositionMode, 0x12345678u, 0x7FFFFFFFu, 0x12345678u},
+		{FastTransparencyCompositionMode, 1, 0x80000000u, 0x80000000u}, {FastTransparencyCompositionMode, 1, 0x7FFFFFFFu, 1}};
+	for (auto &e : examples) EXPECT_EQ(e.mode(e.below, e.above), e.want) << std::hex << e.below << " " << e.above;
 	EXPECT_EQ(RGB(-5, 300, 128), 0xFF00FF80u);
 }
 

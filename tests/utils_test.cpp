@@ -17,26 +17,47 @@
 #include "Game/Random.h"
 #include "Game/SimpleAllocator.h"
 #include "Game/Utils.h"
+#include "GameFixture.h"
 
 namespace {
 
-struct RandomModel
+// taus88 from its definition rather than its shifts: each component is the bit
+// sequence of a trinomial x^k + x^q + 1 (a[m+k] = a[m+q] ^ a[m]) started from
+// the word's top k bits, and each step reads the 32 bits s further on.
+// L'Ecuyer's (k, q, s) are (31, 13, 12), (29, 2, 4) and (28, 3, 17).
+struct Component
 {
-	uint32_t a, b, c;
+	int k, q, s;
+	std::vector<bool> a;
+	size_t n = 0;
+	Component(int k, int q, int s, uint32_t word) : k(k), q(q), s(s)
+	{
+		for (int j = 0; j < k; j++) a.push_back(word >> (31 - j) & 1);
+	}
 	uint32_t Next()
 	{
-		a = ((a ^ (a << 13)) >> 19) ^ ((a & 0xFFFFFFFEu) << 12);
-		b = ((b ^ (b << 2)) >> 25) ^ ((b & 0xFFFFFFF8u) << 4);
-		c = ((c ^ (c << 3)) >> 11) ^ ((c & 0xFFFFFFF0u) << 17);
-		return a ^ b ^ c;
+		n += s;
+		while (a.size() < n + 32) a.push_back(a[a.size() - k + q] ^ a[a.size() - k]);
+		uint32_t w = 0;
+		for (int j = 0; j < 32; j++) w |= (uint32_t)a[n + j] << (31 - j);
+		return last = w;
 	}
-	bool IsTheState() const { return s1 == a && s2 == b && s3 == c; }
+	uint32_t last = 0;
 };
 
-// The state seeding makes from a word for each of the three.
-RandomModel Seeded(uint32_t a, uint32_t b, uint32_t c)
+struct RandomModel
 {
-	return {(a * 1664525u + 1013904223u) | 0x10, (b * 1103515245u + 12345u) | 0x1000, (c * 214013u + 2531011u) | 0x100000};
+	Component c1, c2, c3;
+	RandomModel(uint32_t a, uint32_t b, uint32_t c) : c1(31, 13, 12, a), c2(29, 2, 4, b), c3(28, 3, 17, c) {}
+	uint32_t Next() { return c1.Next() ^ c2.Next() ^ c3.Next(); }
+	bool IsTheState() const { return s1 == c1.last && s2 == c2.last && s3 == c3.last; }
+};
+
+// The words seeding makes from a word for each of the three.
+bool SeededWith(uint32_t a, uint32_t b, uint32_t c)
+{
+	return s1 == ((a * 1664525u + 1013904223u) | 0x10) && s2 == ((b * 1103515245u + 12345u) | 0x1000) &&
+		s3 == ((c * 214013u + 2531011u) | 0x100000);
 }
 
 }  // namespace
@@ -44,11 +65,13 @@ RandomModel Seeded(uint32_t a, uint32_t b, uint32_t c)
 // First in the file: nothing may have drawn or seeded before.
 TEST(Random, StartsFromTheBuiltInStateAndFollowsTheModel)
 {
-	RandomModel m = {0xC7FF5F16u, 0x0DC556AEu, 0x78010089u};
-	EXPECT_TRUE(m.IsTheState());
-	EXPECT_EQ(RandomInteger(), 0x28B30E3Eu);
-	m.Next();
+	EXPECT_TRUE(s1 == 0xC7FF5F16u && s2 == 0x0DC556AEu && s3 == 0x78010089u);
+	RandomModel m(s1, s2, s3);
+	for (uint32_t first : {0x28B30E3Eu, 0xD14FA71Fu, 0xBD1A165Cu}) EXPECT_EQ(m.Next(), first);
+	for (uint32_t first : {0x28B30E3Eu, 0xD14FA71Fu, 0xBD1A165Cu}) EXPECT_EQ(RandomInteger(), first);
 	for (int i = 0; i < 10000; i++) ASSERT_EQ(RandomInteger(), m.Next());
+	SeedRandom(0);
+	EXPECT_TRUE(s1 == 0x3C6EF35Fu && s2 == 0x00003039u && s3 == 0x00369EC3u);
 }
 
 TEST(Random, SeedsOfEveryKindGiveTheModelsWords)
@@ -58,10 +81,10 @@ TEST(Random, SeedsOfEveryKindGiveTheModelsWords)
 		uint64_t seed = i ? rng() >> (i % 64) : 0;
 		uint32_t a = (uint32_t)(seed >> 32), b = (uint32_t)seed;
 		SeedRandom(b);
-		ASSERT_TRUE(Seeded(b, b, b).IsTheState()) << b;
+		ASSERT_TRUE(SeededWith(b, b, b)) << b;
 		SeedRandom64(seed);
-		RandomModel w = Seeded(a, b, a ^ b);
-		ASSERT_TRUE(w.IsTheState()) << seed;
+		ASSERT_TRUE(SeededWith(a, b, a ^ b)) << seed;
+		RandomModel w(s1, s2, s3);
 		ASSERT_EQ(RandomInteger(), w.Next()) << seed;
 	}
 }
@@ -72,7 +95,7 @@ TEST(Random, DrawsAreTheModelsWordsMapped)
 {
 	std::mt19937 rng(9);
 	SeedRandom(77);
-	RandomModel m = {s1, s2, s3};
+	RandomModel m(s1, s2, s3);
 	for (int i = 0; i < 20000; i++) {
 		uint32_t low = rng() % 300, span = rng() % 300;
 		ASSERT_EQ(RandomIntegerInRange(low, low + span), m.Next() % (span + 1) + low);
@@ -91,7 +114,10 @@ TEST(FixedPoint, EdgesAndRoundings)
 	const struct { int32_t got, want; } rows[] = {
 		{FixedToInt(-1), -1}, {FixedToInt(0xFFF), 0}, {FixedToInt(-0x1001), -2}, {isq(-0x3000), 0x9000},
 		{isq(1000 << 12), (int32_t)(uint32_t)((uint64_t)1000000 << 12)}, {isqrt(0), 0}, {isqrt(2), 90},
-		{isin(INT_MIN), 0}, {isin(INT_MAX), -6}, {icos(INT_MAX), isin(4095 + 1024)}, {icos(INT_MIN), 4096},
+		{isin(INT_MIN), 0}, {isin(INT_MAX), -6}, {icos(INT_MAX), 4096}, {icos(INT_MIN), 4096}, {imul(1, 1), 0},
+		{imul(-1, 1), -1}, {imul(0x18000, 0x2000), 0x30000}, {imul(-1, 0x800), -1}, {idiv(-1, 0x2000), 0},
+		{idiv(0x3000, 0x2000), 0x1800}, {isqrt(0x1000), 0x1000}, {isqrt(0x4000), 0x2000}, {isin(1), 6}, {isin(2), 13},
+		{isin(256), 1567}, {isin(768), 3784}, {isin(1025), 4096}, {icos(2048), -4096},
 	};
 	for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) EXPECT_EQ(rows[i].got, rows[i].want) << "row " << i;
 }
@@ -115,10 +141,7 @@ TEST(FixedPoint, RandomOperandsMatchWideArithmetic)
 TEST(Sine, EveryAngleIsTheRoundedTableEntry)
 {
 	for (int a = -8192; a < 8192; a++) {
-		int q = (a >> 10) & 3, i = a & 1023;
-		int entry = (int)std::lround(4096 * std::sin((q & 1 ? 1024 - i : i) * M_PI / 2048));
-		ASSERT_EQ(isin(a), q & 2 ? -entry : entry) << a;
-		ASSERT_EQ(icos(a), isin(a + 1024)) << a;
+		ASSERT_TRUE(isin(a) == Sine(a) && icos(a) == Sine(a + 1024)) << a;
 	}
 }
 

@@ -3,6 +3,7 @@
 // fuzz/bundle_fuzz.cpp's.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <memory>
 #include <unistd.h>
 #include "BundleImage.h"
 #include "GuardedBitmap.h"
@@ -87,6 +88,9 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		const char *problem;  // null: accepted
 	} cases[] = {
 		{OneEntry('B', 184, {0x00010001, 3, 12, 0xff102030}), "entry \"e\": the bitmap's size 1 x 1 with rows 3"},
+		{OneEntry('B', 184, {0, 0, 12}), nullptr},  // no pixels: the record alone
+		{OneEntry('B', 184, {0x0001FFFF, 4, 12, 0xff102030}), "the bitmap's size -1 x 1 with rows 4"},
+		{OneEntry('B', 184, {0xFFFF0001, 4, 12, 0xff102030}), "the bitmap's size 1 x -1 with rows 4"},
 		{OneEntry('B', 186, {0x00020001, 4, 12, 0xff102030}), "entry \"e\": the bitmap's pixels run past the end of the entry at offset 0xc2"},
 		{OneEntry('R', 187, {8, 0, 1, 1, 0x00000001, 0xff102030}), nullptr},
 		{OneEntry('R', 184, {8, 0, 3, 1, 0x00000002, 1, 2, 0x00040000}), nullptr},  // an empty run may pass the width
@@ -94,7 +98,12 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		{OneEntry('R', 185, {8, 0, 2, 2, 0x00000002, 1, 2, 0x00000002, 3}), "entry \"e\", frame 0: row 1's pixels run past the end of the file at offset 0xd5"},
 		{OneEntry('R', 184, {8, 0, 2, 2, 0x00020000}), "entry \"e\", frame 0: row 1 runs past the end of the file at offset 0xcc"},
 		{OneEntry('R', 184, {8, 4, 0x7fffffff, 1}), "entry \"e\", frame 0: the image's size 2147483647 x 1 is out of range at offset 0xc0"},
+		{OneEntry('R', 184, {8, 0, 0xffffffff, 1}), "the image's size -1 x 1 is out of range"},
+		{OneEntry('R', 184, {8, 0, 1, 0xffffffff}), "the image's size 1 x -1 is out of range"},
+		{OneEntry('R', 184, {8, 0, 1, 0x1000001}), "the image's size 1 x 16777217 is out of range"},
+		{OneEntry('R', 184, {8, 0, 0x1000000, 0}), nullptr},  // the widest, with no rows
 		{OneEntry('R', 184, {0x1000, 0}), "entry \"e\", frame 0: the image lies outside the file's data at offset 0x10b8"},
+		{OneEntry('R', 184, {8, 0, 1, 1, 0x00000001, 0xff102030}, 8), nullptr},  // an entry of just the array
 		{OneEntry('R', 184, {8, 0, 0, 0}, 4), "entry \"e\": the frames array has no terminating zero inside the entry at offset 0xb8"},
 		{OneEntry('R', 184, {0, 1}), "entry \"e\": the frames array is empty at offset 0xb8"},
 		{OneEntry('R', 160, std::vector<uint32_t>(8)), "entry \"e\": the entry's data (32 bytes at 0xa0) lies outside the file's data at offset 0x8c"},
@@ -108,6 +117,8 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		EXPECT_EQ(l.self == nullptr, k.problem != nullptr) << (k.problem ? k.problem : l.problems.first);
 		EXPECT_TRUE(!k.problem || strstr(l.problems.first, k.problem)) << l.problems.first;
 	}
+	magic.resize(4 * magic.size());  // room for what a fix-up would add
+	EXPECT_FALSE(FixUpResourceBundle((ResourceBundle *)magic.data(), magic.size() / 4, "Check"));
 	std::vector<uint8_t> good = SampleBundle(3);
 	for (size_t n = 0; n < good.size(); n++)
 		EXPECT_EQ(LoadedBundle(std::vector<uint8_t>(good.begin(), good.begin() + n), "Cut").self, nullptr) << n;
@@ -158,4 +169,39 @@ TEST(Loader, BatchesRefusalsAndTheGameSet)
 	FreeResourceLoader(nullptr);
 	ASSERT_EQ(chdir(".."), 0);
 
+}
+
+// The start-up checks over bundles made from the game's set: whole, then with
+// one resource left out (type 0), of another type, or a picture short.
+TEST(GameResourceCheck, NamesTheFirstMissingMistypedOrShortResource)
+{
+	const struct { std::string name; char type; int less; const char *problem; } faults[] = {{"", 0, 0, nullptr},
+		{"Graphics/Sprites/Orb", 0, 0, "\"Graphics/Sprites/Orb\" is missing"},
+		{"Graphics/Sprites/Orb", 'B', 0, "\"Graphics/Sprites/Orb\" is not of type 'R'"},
+		{"Graphics/Sprites/Orb", 'R', 1, "\"Graphics/Sprites/Orb\" has 9 pictures, the game needs 10"},
+		{"Graphics/Sprites/Splat", 'R', 1, "\"Graphics/Sprites/Splat\" has 103 pictures, the game needs 104"},
+		{"Graphics/Title/Title", 'R', 0, "\"Graphics/Title/Title\" is not of type 'B'"},
+		{"Graphics/Backgrounds/NightSky/NightSky4", 0, 0, "\"Graphics/Backgrounds/NightSky/NightSky4\" is missing"},
+		{"Sounds/points", 0, 0, "\"Sounds/points\" is missing"}, {"Sounds/points", 'R', 0, "\"Sounds/points\" is not of type 'S'"}};
+	for (auto &f : faults) {
+		std::vector<std::unique_ptr<LoadedBundle>> chain;
+		for (std::string bundle : GameBundleNames) {
+			BundleImage image;
+			for (const GameResource *r = GameResources; r < GameResources + NumberOfGameResources; r++) {
+				std::string name = r->name, entry = name.substr(std::min(name.size(), bundle.size() + 1));
+				char type = name == f.name ? f.type : r->type;
+				if (name.compare(0, bundle.size() + 1, bundle + "/") || !type) continue;
+				if (type == 'R') image.AddFrames(entry, std::vector<Picture>(std::max(1, r->pictures - (name == f.name) * f.less), Pictures[1]));
+				else type == 'B' ? image.AddBitmap(entry, Pictures[2]) : image.Add(entry, type, {1});
+			}
+			chain.emplace_back(new LoadedBundle(image.Build(), bundle.c_str()));
+			ASSERT_NE(chain.back()->self, nullptr) << chain.back()->problems.first;
+			if (chain.size() > 1) chain[chain.size() - 2]->self->head.next = chain.back()->self;
+		}
+		char problem[256] = "";
+		bool sound = f.name.compare(0, 6, "Sounds") == 0;
+		EXPECT_EQ(CheckGameResources(chain[0]->self, problem, sizeof problem), !f.problem || sound) << f.name;
+		EXPECT_EQ(CheckGameSounds(chain[0]->self, problem, sizeof problem), !f.problem || !sound) << f.name;
+		EXPECT_STREQ(f.problem ? problem : nullptr, f.problem) << f.name;
+	}
 }

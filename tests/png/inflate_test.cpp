@@ -65,11 +65,16 @@ static BitWriter Stored(bool last, uint32_t length, uint32_t complement, const B
 // Lengths 0, 1 and 2 and the repeats 16, 17 and 18 have 3-bit codes 0…5, in
 // order; then the data, as codes of n bits.
 typedef std::vector<std::pair<int, int>> Lengths;
+static BitWriter &MetaLengths(BitWriter &w)
+{
+	for (int sym : {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15}) w.Put(sym <= 2 || sym >= 16 ? 3 : 0, 3);
+	return w;
+}
 static BitWriter Dynamic(int numliterals, int numdistances, Lengths lengths, std::vector<int> codes, int n = 1)
 {
 	BitWriter w;
 	w.Put(1, 1).Put(2, 2).Put((uint32_t)numliterals - 257, 5).Put((uint32_t)numdistances - 1, 5).Put(15, 4);
-	for (int sym : {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15}) w.Put(sym <= 2 || sym >= 16 ? 3 : 0, 3);
+	MetaLengths(w);
 	for (auto [sym, extra] : lengths) {
 		w.Code(sym <= 2 ? (uint32_t)sym : (uint32_t)sym - 13, 3);
 		if (sym >= 16) w.Put((uint32_t)extra, sym == 16 ? 2 : sym == 17 ? 3 : 7);
@@ -95,6 +100,13 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 	std::vector<int> literals;
 	for (int i = 1; i <= 12; i++) literals.insert(literals.end(), {0, i});
 	literals.push_back(256);
+	// a block of 1-bit codes, then a final header that must be refused: the
+	// bits after it must not be read with the old codes
+	auto ones = [&] {
+		BitWriter w = Dynamic(257, 1, two(1), {0, 1});
+		w.bytes[0] &= 0xFE;
+		return w;
+	};
 	BitWriter mixed = Stored(true, 2, 0xfffd, {0, 9}, Stored(false, 4, 0xfffb, {0, 7, 0, 8}, Fixed(literals, {}, false)));
 	const struct
 	{
@@ -115,9 +127,12 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 		{"a stored length's complement wrong", Stored(true, 2, 0xfffc, {0, 1}), 1, 1, {}},
 		{"a stored block cut short", Stored(true, 200, 200 ^ 0xffff, {0, 1}), 199, 1, {}},
 		{"block type 3", BitWriter().Put(7, 3).Put(0, 16), 1, 1, {}},
-		{"a distance before the first byte", Fixed({0, 7, 258, -3, 256}), 2, 2, {}},
+		{"a distance before the first byte", Fixed({0, 7, 257, -3, 0, 8, 256}), 1, 2, {}},
 		{"distance code 30", reach(30, 0), 1, 16386, {}},
 		{"distance code 31", reach(31, 0), 1, 16386, {}},
+		{"a dynamic header cut inside its counts", ones().Put(1, 1).Put(2, 2).Put(0, 10), 1, 1, {}},
+		{"a dynamic header cut inside a repeat", MetaLengths(ones().Put(1, 1).Put(2, 2).Put(0, 10).Put(15, 4)).Code(5, 3), 1, 1, {}},
+		{"a stored length's complement wrong after codes", Stored(true, 1, 0xfffc, {0, 0}, ones()), 1, 1, {}},
 		{"a pattern that is no code", Dynamic(257, 1, two(2), {0, 0, 3}, 2), 1, 2, {}},
 		{"over-subscribed lengths", Dynamic(257, 1, {{1, 0}, {1, 0}, {1, 0}, {18, 127}, {18, 106}}, {0, 0}), 1, 1, {}},
 		{"an over-subscribed code-length code", BitWriter().Put(5, 3).Put(0, 10).Put(0, 4).Put(0x49, 12).Put(0, 16), 1, 1, {}},

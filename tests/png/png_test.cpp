@@ -9,6 +9,11 @@
 #include <random>
 #include "tests/png/PNGFiles.h"
 
+// The engine's mallocs (linked with --wrap=malloc), made to fail on request.
+static bool failmalloc;
+extern "C" void *__real_malloc(size_t size);
+extern "C" void *__wrap_malloc(size_t size) { return failmalloc ? nullptr : __real_malloc(size); }
+
 // libpng's view as ARGB words, through its simplified reader.
 static std::vector<uint32_t> DecodeWithLibpng(const Bytes &file)
 {
@@ -79,7 +84,7 @@ TEST(PNG, EdgeCasesAndMalformedFiles)
 	ASSERT_TRUE(whole.ok);
 	EXPECT_EQ(DecodeWithEngine(Concatenate({ihdr, three[0], Chunk("IDAT", {}), three[1], three[2]})).pixels, whole.pixels);
 	Bytes cut = File(HeaderChunk(1, 1, 8, 0), data);
-	cut.resize(cut.size() - 14);  // the IDAT chunk runs past the end
+	cut.resize(cut.size() - 13);  // the IDAT chunk runs one byte past the end
 	badihdr[8 + 10] = 1;  // compression method
 	const struct
 	{
@@ -115,4 +120,21 @@ TEST(PNG, EdgeCasesAndMalformedFiles)
 			<< h[0] << " x " << h[1] << ", depth " << h[2] << ", type " << h[3] << ", interlace " << h[4];
 	EXPECT_TRUE(DecodeWithEngine(File(HeaderChunk(32510, 2, 8, 0), Bytes(65022, 0))).ok);  // the widest rows
 	EXPECT_TRUE(DecodeWithEngine(File(HeaderChunk(1, 1, 8, 0), data)).ok);
+}
+
+// The form that allocates its own storage: the same pixels; a failed
+// allocation, or a loader without a header, is a failure.
+TEST(PNG, TheAllocatingFormDecodesAndFailsWithoutMemoryOrHeader)
+{
+	Bytes file = File(HeaderChunk(2, 1, 8, 0), {0, 7, 9});
+	for (int fault : {0, 1, 2}) {  // none, no memory, no header
+		PNGLoader loader;
+		InitializePNGLoader(&loader, file.data(), fault == 2 ? 7 : file.size());
+		EXPECT_EQ(LoadPNGHeader(&loader), fault != 2);
+		uint32_t pixels[2] = {};
+		failmalloc = fault == 1;
+		bool ok = LoadPNGImageData(&loader, pixels, 8, StorePNGPixelARGB);
+		failmalloc = false;
+		EXPECT_TRUE(fault ? !ok : ok && pixels[0] == 0xFF070707u && pixels[1] == 0xFF090909u) << fault;
+	}
 }
