@@ -45,6 +45,11 @@ await page.addInitScript(() => {
     big.getContext('2d').putImageData(image, 0, 0);
     return big;
   };
+  // a pad of 17 buttons, absent until the test sets Pad, as browsers hide a
+  // pad until its first press
+  window.Pad = null;
+  navigator.getGamepads = () => [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
+    buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}];
 });
 const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 
@@ -69,15 +74,16 @@ async function WaitFor(what, checks) {
   }
 }
 
-// Press(key, ...): each held until the game has read the state twice
+// Read(what, act): act, then wait until the game has read the state twice
+async function Read(what, act) {
+  const polls = await page.evaluate(() => Module.polls);
+  await act();
+  await Wait(`the game reading ${what}`, p => Module.polls >= p + 2, polls);
+}
+// Press(key, ...): each held until the game has read it
 async function Press(...keys) {
-  for (const key of keys) {
-    for (const action of ['down', 'up']) {
-      const polls = await page.evaluate(() => Module.polls);
-      await page.keyboard[action](key);
-      await Wait(`the game reading ${key} ${action}`, p => Module.polls >= p + 2, polls);
-    }
-  }
+  for (const key of keys)
+    for (const action of ['down', 'up']) await Read(`${key} ${action}`, () => page.keyboard[action](key));
 }
 
 const Menu = lit => ['Start game', 'Credits', 'Quit'].map((name, i) => `text|12|187|${140 + 16 * i}|left|${i == lit ? 'highlight' : 'text'}|${name}`)
@@ -124,6 +130,31 @@ console.log('seen the player fire and the music play');
 await Press('Escape');
 await WaitFor('menu-after-play', Menu(0));
 if (!await page.evaluate(() => Module.Mix.PausedMusic())) Fail('the music plays on in the menu');
+
+// The pad, in the browser's standard numbering (0 south, 8 Back, 9 Start, 13
+// D-pad down, axis 1 the stick down), each row held until read, then let go
+// or pulled out: the stick within 30 % of its way moves nothing (else the
+// D-pad would go on to Quit), the D-pad and the stick move, south selects,
+// Back and Start leave, a pad of another mapping selects with its first
+// button, and one pulled out with Start held holds nothing after.
+for (const [what, pad, then, checks] of [
+  ['pad-stick-resting', {buttons: [], axes: [0.29, 0.29]}, 'let go', Menu(0)],
+  ['pad-dpad-down', {buttons: [13]}, 'let go', Menu(1)],
+  ['pad-other-mapping-first-button', {buttons: [0], mapping: ''}, 'let go', Credits],
+  ['pad-back', {buttons: [8]}, 'let go', Menu(1)],
+  ['pad-stick-up', {buttons: [], axes: [0, -1]}, 'let go', Menu(0)],
+  ['pad-south', {buttons: [0]}, 'let go', Play],
+  ['pad-start-pulled-out', {buttons: [9]}, 'pulled out', Menu(0)],
+]) {
+  if (what == 'pad-start-pulled-out') {
+    await Wait('the player not firing', () => Module.Mix.Playing(0) == 0);
+    await page.evaluate(() => Pad = {buttons: [0]});
+    await Wait('the player firing with the pad', () => Module.Mix.Playing(0) == 1);
+  }
+  await Read(what, () => page.evaluate(pad => Pad = pad, pad));
+  await Read(`the pad ${then}`, () => page.evaluate(out => Pad = out ? null : {buttons: []}, then == 'pulled out'));
+  await WaitFor(what, checks);
+}
 await Press('ArrowUp');
 // Quit ends the game while Z is down: nothing reads the key up
 await page.keyboard.down('z');
