@@ -45,8 +45,7 @@ await page.addInitScript(() => {
     big.getContext('2d').putImageData(image, 0, 0);
     return big;
   };
-  // a pad of 17 buttons, absent until the test sets Pad, as browsers hide a
-  // pad until its first press
+  // a pad of 17 buttons, hidden until the test sets Pad, as browsers hide one until pressed
   window.Pad = null;
   navigator.getGamepads = () => [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
     buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}];
@@ -70,7 +69,7 @@ async function WaitFor(what, checks) {
       if (Date.now() > deadline) Fail(`${what} not seen (${e.stdout}; last shot ${shot})`);
     }
     const frames = await page.evaluate(() => Module.frames || 0);
-    await Wait('a new frame', f => (Module.frames || 0) > f, frames);
+    await Wait(`a new frame on the way to ${what}`, f => (Module.frames || 0) > f, frames);
   }
 }
 
@@ -131,12 +130,10 @@ await Press('Escape');
 await WaitFor('menu-after-play', Menu(0));
 if (!await page.evaluate(() => Module.Mix.PausedMusic())) Fail('the music plays on in the menu');
 
-// The pad, in the browser's standard numbering (0 south, 8 Back, 9 Start, 13
-// D-pad down, axis 1 the stick down), each row held until read, then let go
-// or pulled out: the stick within 30 % of its way moves nothing (else the
-// D-pad would go on to Quit), the D-pad and the stick move, south selects,
-// Back and Start leave, a pad of another mapping selects with its first
-// button, and one pulled out with Start held holds nothing after.
+// The pad in the browser's standard numbering (0 south, 8 Back, 9 Start, 13 D-pad
+// down, axis 1 stick down), each row held until read: a stick within 30 % moves
+// nothing (else the D-pad goes on to Quit), south selects and fires, Back and Start
+// leave, another mapping's first button selects, and a pad pulled out holds nothing.
 for (const [what, pad, then, checks] of [
   ['pad-stick-resting', {buttons: [], axes: [0.29, 0.29]}, 'let go', Menu(0)],
   ['pad-dpad-down', {buttons: [13]}, 'let go', Menu(1)],
@@ -146,7 +143,7 @@ for (const [what, pad, then, checks] of [
   ['pad-south', {buttons: [0]}, 'let go', Play],
   ['pad-start-pulled-out', {buttons: [9]}, 'pulled out', Menu(0)],
 ]) {
-  if (what == 'pad-start-pulled-out') {
+  if (then == 'pulled out') {  // fire first, in play
     await Wait('the player not firing', () => Module.Mix.Playing(0) == 0);
     await page.evaluate(() => Pad = {buttons: [0]});
     await Wait('the player firing with the pad', () => Module.Mix.Playing(0) == 1);
