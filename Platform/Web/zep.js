@@ -65,7 +65,7 @@ mergeInto(LibraryManager.library, {
     var bits = 0;
     for (var i = 0; i < pad.buttons.length && i < 32; i++)
       if (pad.buttons[i].pressed) bits |= 1 << i;
-    // browsers may not count a pad's button as a gesture that lets sound out
+    // sound starts here where the browser counts a pad's button as a gesture
     if (bits) ZEPMIX.unlock();
     HEAPU32[buttons >> 2] = bits >>> 0;
     for (var i = 0; i < 8; i++) HEAPF32[(axes >> 2) + i] = i < pad.axes.length ? pad.axes[i] : 0;
