@@ -34,15 +34,17 @@ TEST(PadButtons, EachButtonAxisAndHatInBothLayouts)
 {
 	// buttons 0 to 16 alone: xpad's 8 Guide, 9 and 10 the sticks; the
 	// browser's 6 and 7 the triggers, 10 and 11 the sticks, 16 its centre;
-	// a 13-button pad's (PlayStation) 6 and 7 the triggers, 8 Share, 9 Options
+	// a 13-button pad's (PlayStation) 6 and 7 the triggers, 8 Share, 9 Options;
+	// a pad numbered some unknown way fires with its first button alone
 	const uint32_t Esc = 0x80000000, xpad[17] = {0x10, 0x20, 0x80, 0x40, 0x80, 0x80, Esc, Esc},
 		standard[17] = {0x10, 0x20, 0x80, 0x40, 0x80, 0x80, 0, 0, Esc, Esc, 0, 0, 0x4, 0x8, 0x1, 0x2},
-		triggers[17] = {0x10, 0x20, 0x80, 0x40, 0x80, 0x80, 0, 0, Esc, Esc};
+		triggers[17] = {0x10, 0x20, 0x80, 0x40, 0x80, 0x80, 0, 0, Esc, Esc}, unknown[17] = {0x10};
 	for (int b = 0; b < 17; b++) {
 		PadState pad;
 		pad.buttons = 1u << b;
 		EXPECT_EQ(GetPadButtonState(&pad, &XpadLayout), xpad[b]) << b;
 		EXPECT_EQ(GetPadButtonState(&pad, &StandardGamepadLayout), standard[b]) << b;
+		EXPECT_EQ(GetPadButtonState(&pad, &FirstButtonLayout), unknown[b]) << b;
 		pad.nbuttons = 13;
 		EXPECT_EQ(GetPadButtonState(&pad, &XpadLayout), triggers[b]) << b;
 	}

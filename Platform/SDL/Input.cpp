@@ -32,12 +32,6 @@ static const struct
 	{SDLK_ESCAPE, EscapeButton},
 };
 
-#if defined(__EMSCRIPTEN__)
-static const PadLayout &padlayout = StandardGamepadLayout;
-#else
-static const PadLayout &padlayout = XpadLayout;
-#endif
-
 // Looking for pads restarts SDL's joystick subsystem, which drops what an open
 // pad holds: once a second at most, and with a pad open only when the
 // devices changed.
@@ -60,7 +54,7 @@ static uint32_t GetPadState()
 	if (!pads.open) return 0;
 	PadState state;
 	ReadPad(&state);
-	return GetPadButtonState(&state, &padlayout);
+	return GetPadButtonState(&state, &XpadLayout);
 }
 
 uint32_t GetButtonState()

@@ -8,6 +8,7 @@ static constexpr uint32_t B(int n) { return 1u << n; }
 const PadLayout XpadLayout = {B(0), B(1), B(3), B(2) | B(4) | B(5), B(6) | B(7), 0, 0, 0, 0, 6, 13};
 const PadLayout StandardGamepadLayout = {
 	B(0), B(1), B(3), B(2) | B(4) | B(5), B(8) | B(9), B(12), B(13), B(14), B(15), -1, -1};
+const PadLayout FirstButtonLayout = {B(0), 0, 0, 0, 0, 0, 0, 0, 0, -1, -1};
 
 static const struct
 {

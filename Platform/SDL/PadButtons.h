@@ -49,6 +49,9 @@ extern const PadLayout XpadLayout;
 // The browser's standard gamepad: 0 to 3 the face buttons south, east, west,
 // north, 4 and 5 the shoulders, 8 Back, 9 Start, 12 to 15 the D-pad.
 extern const PadLayout StandardGamepadLayout;
+// A pad numbered in a way nothing here knows: the first button fires and
+// the rest do nothing, so that no unknown button leaves.
+extern const PadLayout FirstButtonLayout;
 
 // The bits the pad holds: the D-pad and the left stick give the arrows, the
 // buttons whatever the layout gives them.

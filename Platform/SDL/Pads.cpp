@@ -7,17 +7,10 @@ static_assert(PadHatUp == SDL_HAT_UP && PadHatRight == SDL_HAT_RIGHT && PadHatDo
 	PadHatLeft == SDL_HAT_LEFT, "hat bits as SDL's");
 
 static SDL_Joystick *pad;
-static int padcount = -1;
 
 bool HavePadsChanged()
 {
-#if defined(__EMSCRIPTEN__)
-	// the browser counts its pads afresh on every call
-	int count = SDL_WasInit(SDL_INIT_JOYSTICK) ? SDL_NumJoysticks() : -1;
-	bool changed = count != padcount;
-	padcount = count;
-	return changed;
-#elif defined(__linux__)
+#if defined(__linux__)
 	// a device node made or removed in /dev/input changes its time
 	static struct timespec seen;
 	static bool first = true;
@@ -36,15 +29,11 @@ bool OpenFirstPad()
 {
 	if (pad) SDL_JoystickClose(pad);
 	pad = nullptr;
-#if !defined(__EMSCRIPTEN__)
-	// the browser's list is live already, and its quitting only logs
 	if (SDL_WasInit(SDL_INIT_JOYSTICK)) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-#endif
 	if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0) return false;
 	// read when asked, not queued as events that nobody reads
 	SDL_JoystickEventState(SDL_IGNORE);
-	padcount = SDL_NumJoysticks();
-	if (padcount > 0) pad = SDL_JoystickOpen(0);
+	if (SDL_NumJoysticks() > 0) pad = SDL_JoystickOpen(0);
 	return pad != nullptr;
 }
 

@@ -6,6 +6,11 @@
 extern "C" {
 // the button state the page keeps from key events (Platform/SDL/Input.h bits)
 uint32_t zep_buttons();
+// The first connected gamepad as the browser reports it, untranslated:
+// buttons pressed (bit n, up to 32), the first eight axes from -1 to 1, and
+// the counts; 0 when there is none, 1 for one of the browser's "standard"
+// mapping, 2 for one of another mapping.
+int zep_pad(uint32_t *buttons, float *axes, int *nbuttons, int *naxes);
 // 1 once, after the page has put the late sound bundle into the file system
 int zep_take_sounds();
 // shows a 320x240 frame of RGBA pixels

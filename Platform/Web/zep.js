@@ -1,6 +1,6 @@
 // The browser side of the platform layer, linked with --js-library: keys,
-// the canvas, the end of the game, and SDL_mixer 1.2's calls as the game
-// makes them, over Web Audio. Emscripten's own SDL_mixer lacks channel
+// the gamepad, the canvas, the end of the game, and SDL_mixer 1.2's calls as
+// the game makes them, over Web Audio. Emscripten's own SDL_mixer lacks channel
 // groups, timed channels, loop counts and fades; these replace it whole.
 // The mixer keeps its channels on the page's millisecond clock, so which
 // channel is free or oldest does not depend on whether the browser lets
@@ -50,6 +50,28 @@ mergeInto(LibraryManager.library, {
     var state = (ZEP.buttons | ZEP.early) >>> 0;
     ZEP.early = 0;
     return state;
+  },
+
+  // The first connected pad, raw: what its buttons mean is GetPadButtonState's
+  // business. Held back with the keys; a page the browser does not let
+  // see pads (an embedding frame's policy) has none.
+  zep_pad__deps: ['$ZEP', '$ZEPMIX'],
+  zep_pad: function(buttons, axes, nbuttons, naxes) {
+    if (!ZEP.ready()) return 0;
+    var pads = [];
+    try { pads = navigator.getGamepads ? navigator.getGamepads() : []; } catch (e) {}
+    var pad = Array.prototype.find.call(pads || [], function(p) { return p && p.connected; });
+    if (!pad) return 0;
+    var bits = 0;
+    for (var i = 0; i < pad.buttons.length && i < 32; i++)
+      if (pad.buttons[i].pressed) bits |= 1 << i;
+    // sound starts here where the browser counts a pad's button as a gesture
+    if (bits) ZEPMIX.unlock();
+    HEAPU32[buttons >> 2] = bits >>> 0;
+    for (var i = 0; i < 8; i++) HEAPF32[(axes >> 2) + i] = i < pad.axes.length ? pad.axes[i] : 0;
+    HEAP32[nbuttons >> 2] = pad.buttons.length;
+    HEAP32[naxes >> 2] = pad.axes.length;
+    return pad.mapping == 'standard' ? 1 : 2;
   },
 
   zep_take_sounds: function() {

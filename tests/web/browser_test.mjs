@@ -45,6 +45,10 @@ await page.addInitScript(() => {
     big.getContext('2d').putImageData(image, 0, 0);
     return big;
   };
+  // a pad of 17 buttons, hidden until the test sets Pad, as browsers hide one until pressed
+  window.Pad = null;
+  navigator.getGamepads = () => [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
+    buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}];
 });
 const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 
@@ -65,19 +69,20 @@ async function WaitFor(what, checks) {
       if (Date.now() > deadline) Fail(`${what} not seen (${e.stdout}; last shot ${shot})`);
     }
     const frames = await page.evaluate(() => Module.frames || 0);
-    await Wait('a new frame', f => (Module.frames || 0) > f, frames);
+    await Wait(`a new frame on the way to ${what}`, f => (Module.frames || 0) > f, frames);
   }
 }
 
-// Press(key, ...): each held until the game has read the state twice
+// Read(what, act): act, then wait until the game has read the state twice
+async function Read(what, act) {
+  const polls = await page.evaluate(() => Module.polls);
+  await act();
+  await Wait(`the game reading ${what}`, p => Module.polls >= p + 2, polls);
+}
+// Press(key, ...): each held until the game has read it
 async function Press(...keys) {
-  for (const key of keys) {
-    for (const action of ['down', 'up']) {
-      const polls = await page.evaluate(() => Module.polls);
-      await page.keyboard[action](key);
-      await Wait(`the game reading ${key} ${action}`, p => Module.polls >= p + 2, polls);
-    }
-  }
+  for (const key of keys)
+    for (const action of ['down', 'up']) await Read(`${key} ${action}`, () => page.keyboard[action](key));
 }
 
 const Menu = lit => ['Start game', 'Credits', 'Quit'].map((name, i) => `text|12|187|${140 + 16 * i}|left|${i == lit ? 'highlight' : 'text'}|${name}`)
@@ -124,6 +129,29 @@ console.log('seen the player fire and the music play');
 await Press('Escape');
 await WaitFor('menu-after-play', Menu(0));
 if (!await page.evaluate(() => Module.Mix.PausedMusic())) Fail('the music plays on in the menu');
+
+// The pad in the browser's standard numbering (0 south, 8 Back, 9 Start, 13 D-pad
+// down, axis 1 stick down), each row held until read: a stick within 30 % moves
+// nothing (else the D-pad goes on to Quit), south selects and fires, Back and Start
+// leave, another mapping's first button selects, and a pad pulled out holds nothing.
+for (const [what, pad, then, checks] of [
+  ['pad-stick-resting', {buttons: [], axes: [0.29, 0.29]}, 'let go', Menu(0)],
+  ['pad-dpad-down', {buttons: [13]}, 'let go', Menu(1)],
+  ['pad-other-mapping-first-button', {buttons: [0], mapping: ''}, 'let go', Credits],
+  ['pad-back', {buttons: [8]}, 'let go', Menu(1)],
+  ['pad-stick-up', {buttons: [], axes: [0, -1]}, 'let go', Menu(0)],
+  ['pad-south', {buttons: [0]}, 'let go', Play],
+  ['pad-start-pulled-out', {buttons: [9]}, 'pulled out', Menu(0)],
+]) {
+  if (then == 'pulled out') {  // fire first, in play
+    await Wait('the player not firing', () => Module.Mix.Playing(0) == 0);
+    await page.evaluate(() => Pad = {buttons: [0]});
+    await Wait('the player firing with the pad', () => Module.Mix.Playing(0) == 1);
+  }
+  await Read(what, () => page.evaluate(pad => Pad = pad, pad));
+  await Read(`the pad ${then}`, () => page.evaluate(out => Pad = out ? null : {buttons: []}, then == 'pulled out'));
+  await WaitFor(what, checks);
+}
 await Press('ArrowUp');
 // Quit ends the game while Z is down: nothing reads the key up
 await page.keyboard.down('z');
