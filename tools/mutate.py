@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Mutation testing: plants one single-token fault at a time in the engine and
-game sources and runs the unit tests against it; a mutant that every test
-passes is a survivor, listed with its file, line and change.
+game sources and runs the unit tests and the simulator's golden runs against
+it; a mutant that every test passes is a survivor, listed with its file, line
+and change.
 
   tools/mutate.py [--seed N] [--count N] [--only FILE:LINE ...] [--list]
 
@@ -145,7 +146,7 @@ def run(cmd, cwd, timeout=None, env=None):
         return "timeout"
 
 
-# Test programs: (make target, binary in the build, folder it runs in).
+# Test programs: (make target, binary in the build or a command, folder it runs in).
 def test_programs():
     progs = []
     for source in sorted((ROOT / "tests").glob("*_test.cpp")):
@@ -154,6 +155,9 @@ def test_programs():
         progs.append((name, BUILD / name, BUILD))
     progs.append(("audio_test", BUILD / "audio_test", BUILD / "run"))
     progs.append(("fontgen_test", BUILD / "tools/fontgen/fontgen_test", BUILD / "run"))
+    # the simulator's golden runs: every frame of two long games, hashed
+    progs.append(("simulate", ["bash", SRC / "tools/simulate/golden.sh", BUILD / "tools/simulate/simulate", BUILD / "run"],
+                  BUILD / "run"))
     return progs
 
 
@@ -236,7 +240,7 @@ def main():
                 extra = ["laserpack/fast", "laserinspect/fast"] if target == "laserpack_test" else []
                 if run(["make", "-j2", f"{target}/fast"] + extra, BUILD) != 0:
                     continue
-                rc = run([binary], cwd, TIME_LIMIT, env)
+                rc = run(binary if isinstance(binary, list) else [binary], cwd, TIME_LIMIT, env)
                 if rc != 0:
                     verdict = f"{target} ({'hang' if rc == 'timeout' else 'exit ' + str(rc)})"
                     break
