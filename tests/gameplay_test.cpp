@@ -226,9 +226,12 @@ TEST_F(Gameplay, EctoplasmChargesFiresItsRingAndRetreats)
 	e->enemy.sprite.frame = 4;
 	RunEctoplasm(obj);
 	EXPECT_EQ(e->state, Charge);
-	game.timer += 29;
-	RunEctoplasm(obj);
-	EXPECT_EQ(e->state, Charge);  // thirty frames from the start of the charge
+	const int pictures[4] = {9, 4, 10, 4};
+	for (int t = 1; t <= 29; t++) {  // thirty frames from the start of the charge, in its pictures
+		game.timer++;
+		RunEctoplasm(obj);
+		EXPECT_TRUE(e->state == Charge && e->enemy.sprite.frame == pictures[ObjectLocalTime(obj) / 3 % 4]) << t;
+	}
 	game.timer += 1;
 	Draws draws;
 	RunEctoplasm(obj);

@@ -4,7 +4,11 @@ game sources and runs the unit tests and the simulator's golden runs against
 it; a mutant that every test passes is a survivor, listed with its file, line
 and change.
 
-  tools/mutate.py [--seed N] [--count N] [--only FILE:LINE ...] [--list]
+  tools/mutate.py [--seed N] [--count N] [--under PATH ...] [--without PROGRAM ...]
+                  [--only FILE:LINE ...] [--list]
+
+--under picks the mutants from some folders or files only; --without leaves test
+programs out, to see which faults only they catch before cutting them.
 
 The same seed picks the same mutants from the same sources. Work happens on a
 copy of the tree in build-mutate/ (its own build, without -Werror so that a
@@ -90,12 +94,14 @@ def negated_if(code, match):
     return None
 
 
-def candidates():
-    """Every mutant of every source, in a fixed order."""
+def candidates(under=None):
+    """Every mutant of every source (under a prefix if given), in a fixed order."""
     found = []
     for top in DIRS:
         for path in sorted((ROOT / top).glob("*.cpp")):
             rel = str(path.relative_to(ROOT))
+            if under and not any(rel.startswith(u) for u in under):
+                continue
             for number, line in enumerate(path.read_text().splitlines(), 1):
                 if SKIP_LINE.search(line):
                     continue
@@ -124,12 +130,13 @@ def pick(found, seed, count):
     fault (constants alone outnumber the rest), chosen by the seed."""
     rng = random.Random(seed)
     chosen = []
-    for i, top in enumerate(DIRS):
+    tops = [t for t in DIRS if any(c[0].startswith(t + "/") for c in found)]
+    for i, top in enumerate(tops):
         pools = {}
         for c in found:
             if c[0].startswith(top + "/"):
                 pools.setdefault(CLASSES[c[5][:4]], []).append(c)
-        for _ in range(count // len(DIRS) + (i < count % len(DIRS))):
+        for _ in range(count // len(tops) + (i < count % len(tops))):
             kinds = sorted(k for k in pools if pools[k])
             if not kinds:
                 break
@@ -197,10 +204,12 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--count", type=int, default=60)
     parser.add_argument("--only", nargs="*", help="FILE:LINE of the mutants to run (of the seed's choice)")
+    parser.add_argument("--under", nargs="*", help="folders or files: the mutants are picked from them alone")
+    parser.add_argument("--without", nargs="*", default=[], help="test programs to leave out")
     parser.add_argument("--list", action="store_true", help="list the chosen mutants and stop")
     args = parser.parse_args()
 
-    chosen = pick(candidates(), args.seed, args.count)
+    chosen = pick(candidates(args.under), args.seed, args.count)
     if args.only:
         chosen = [c for c in chosen if f"{c[0]}:{c[1]}" in args.only]
     if args.list:
@@ -208,7 +217,7 @@ def main():
             print(f"{rel}:{line}: {name}: {new!r}")
         return 0
     prepare()
-    progs = test_programs()
+    progs = [p for p in test_programs() if p[0] not in args.without]
     env = dict(os.environ, SDL_AUDIODRIVER="dummy", SDL_VIDEODRIVER="dummy")
     killed, survivors, broken = [], [], []
     original = {}

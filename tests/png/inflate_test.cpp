@@ -85,14 +85,28 @@ static BitWriter Dynamic(int numliterals, int numdistances, Lengths lengths, std
 
 TEST(Inflate, HandMadeAndMalformedStreams)
 {
-	Bytes far;  // 32771 bytes of rows {0, 9}, for distances near the window's size
-	for (int i = 0; i < 32771; i++) far.push_back(i % 2 ? 9 : 0);
-	BitWriter farstream = Stored(false, 30000, 30000 ^ 0xffff, Bytes(far.data(), far.data() + 30000));
-	for (uint8_t b : Stored(false, 2771, 2771 ^ 0xffff, Bytes(far.data() + 30000, far.data() + far.size())).bytes) farstream.Put(b, 8);
+	// 32771 bytes of rows in two stored blocks, for distances near the window's size
+	auto far = [](uint8_t (*grey)(int row)) {
+		Bytes rows;
+		for (int i = 0; i < 32771; i++) rows.push_back(i % 2 ? grey(i / 2) : 0);
+		BitWriter w = Stored(false, 30000, 30000 ^ 0xffff, Bytes(rows.data(), rows.data() + 30000));
+		for (uint8_t b : Stored(false, 2771, 2771 ^ 0xffff, Bytes(rows.data() + 30000, rows.data() + rows.size())).bytes) w.Put(b, 8);
+		return std::make_pair(w, rows);
+	};
+	BitWriter farstream = far([](int) { return (uint8_t)9; }).first;
 	auto reach = [&](int code, int extra) {
 		BitWriter w = Fixed({257, -code - 1}, farstream).Put((uint32_t)extra, (code - 2) / 2);
 		return Literal(w, 256);
 	};
+	// a match read across the window's end, then one from exactly the window's
+	// size back, which a byte written past the first would spoil
+	auto [wrapping, raw] = far([](int row) { return (uint8_t)(row % 251); });
+	wrapping = Fixed({258, -4, 257, -30}, wrapping).Put(32768 - 24577, 13);
+	Literal(wrapping, 256);
+	Bytes wrapped;
+	for (auto [length, distance] : {std::pair{4, 4}, {3, 32768}})
+		for (int i = 0; i < length; i++) raw.push_back(raw[raw.size() - (size_t)distance]);
+	for (size_t i = 1; i < raw.size(); i += 2) wrapped.push_back(raw[i]);
 	// literal 0 and the end of block have codes of length n, the distances none
 	auto two = [](int n) { return Lengths{{n, 0}, {18, 127}, {18, 106}, {n, 0}, {0, 0}}; };
 	Lengths overrun = two(1), crossing = {{1, 0}, {18, 127}, {18, 106}, {1, 0}, {17, 1}, {1, 0}, {1, 0}};
@@ -120,6 +134,7 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 		{"a row inside a 258-byte match", Fixed({0, 5, 285, -2, 256}), 1, 130, Bytes(130, 5)},
 		{"a distance of all the output", Fixed({0, 7, 258, -2, 256}), 1, 3, {7, 7, 7}},
 		{"distance code 29 into the window", reach(29, 1), 1, 16386, Bytes(16386, 9)},
+		{"a match across the window's end", wrapping, 1, 16389, wrapped},
 		{"an incomplete code", Dynamic(257, 1, two(2), {0, 0, 1}, 2), 1, 1, {0}},
 		{"lengths repeated across into the distances", Dynamic(260, 3, crossing, {0, 0, 1}), 1, 1, {0}},
 		{"an empty stored block", Stored(true, 0, 0xffff, {}), 1, 1, {}},
