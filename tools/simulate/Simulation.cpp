@@ -1,6 +1,7 @@
 // The simulation behind the simulate command.
 #include "tools/simulate/Simulation.h"
 #include <SDL.h>
+#include <SDL_mixer.h>
 #include <cstring>
 #include "Game/Game.h"
 #include "Platform/GameResources.h"
@@ -11,6 +12,32 @@ static uint64_t Fnv(uint64_t h, const void *data, size_t n)
 	const uint8_t *p = (const uint8_t *)data;
 	for (size_t i = 0; i < n; i++) h = (h ^ p[i]) * 1099511628211ull;
 	return h;
+}
+
+// The sounds the game starts, heard through the mixer's calls (linked with
+// --wrap): which sound, at what volume and panning. Never the channel: which
+// one is free depends on how far the audio thread has played.
+static uint64_t heardhash = 1469598103934665603ull;
+static void Hear(uint32_t what) { heardhash = Fnv(heardhash, &what, sizeof what); }
+extern "C" {
+int __real_Mix_Volume(int channel, int volume);
+int __real_Mix_SetPanning(int channel, Uint8 left, Uint8 right);
+int __real_Mix_PlayChannelTimed(int channel, Mix_Chunk *chunk, int loops, int ticks);
+int __wrap_Mix_Volume(int channel, int volume)
+{
+	if (volume >= 0) Hear((uint32_t)volume);
+	return __real_Mix_Volume(channel, volume);
+}
+int __wrap_Mix_SetPanning(int channel, Uint8 left, Uint8 right)
+{
+	Hear((uint32_t)(left << 8 | right));
+	return __real_Mix_SetPanning(channel, left, right);
+}
+int __wrap_Mix_PlayChannelTimed(int channel, Mix_Chunk *chunk, int loops, int ticks)
+{
+	Hear(chunk ? chunk->alen : 0);
+	return __real_Mix_PlayChannelTimed(channel, chunk, loops, ticks);
+}
 }
 
 bool StartSimulation(Simulation *self, uint64_t botseed, std::string *problem)
@@ -107,7 +134,7 @@ void MeasureSimulation(Simulation *self, SimulationFigures *f)
 	int32_t player[8] = {p->x, p->y, p->vx, p->vy, p->frame, p->dir, p->lives, game.score};
 	h = Fnv(h, player, sizeof player);
 	h = Fnv(h, &game.timer, sizeof game.timer);
-	f->statehash = h;
+	f->statehash = Fnv(h, &heardhash, sizeof heardhash);
 	f->pixelhash = Fnv(1469598103934665603ull, self->pixels.data(), self->pixels.size() * 4);
 	f->drawnhash = self->drawnhash;
 	f->score = game.score;

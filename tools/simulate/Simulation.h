@@ -11,7 +11,7 @@ struct SimulationFigures
 {
 	int frames = 0, score = 0, lives = 0, deaths = 0, games = 0;
 	size_t alive[7] = {};      // objects per list, in the game record's order
-	uint64_t statehash = 0;    // the world at the end
+	uint64_t statehash = 0;    // the world at the end, and every sound started so far
 	uint64_t pixelhash = 0;    // the last frame drawn
 	uint64_t drawnhash = 0;    // every frame drawn so far, in turn
 	bool consistent = true;    // every list well formed and the pool balanced

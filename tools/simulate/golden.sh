@@ -12,7 +12,7 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 # every button state but Escape in turn, stepping through them out of order
 seq 0 3999 | awk '{print ($1 * 7919) % 256}' >"$out/input"
-"$sim" --bot 7 --frames 3600 --at 600 --at 1200 --at 2400 --png 1199:"$out/bot7-frame1200.png" >"$out/bot7.txt"
+"$sim" --bot 7 --frames 18000 --at 600 --at 1200 --at 2400 --at 6000 --at 12000 --png 1199:"$out/bot7-frame1200.png" >"$out/bot7.txt"
 "$sim" --input "$out/input" --frames 4000 --at 1000 --at 2000 --at 3000 >"$out/recorded.txt"
 files=(bot7.txt recorded.txt bot7-frame1200.png)
 if [ "${3:-}" = --remake ]; then

@@ -2,8 +2,8 @@
 //
 //   simulate [--frames N] [--bot SEED | --input FILE] [--png FRAME:FILE]... [--at FRAME]...
 //
-// --at prints the score, lives, state hash and a hash of every frame drawn
-// so far once FRAME frames have run.
+// --at prints the score, lives, state hash (the sounds started included) and a
+// hash of every frame drawn so far once FRAME frames have run.
 // An input file holds one button state a line (decimal or 0x hex), one line
 // per frame; the game is deterministic, so the same input gives the same
 // figures on every run. Run it from the folder that holds the bundles.
