@@ -17,6 +17,11 @@ extern "C" int Mix_SetPanning(int channel, Uint8 left, Uint8 right)
 	return real(channel, left, right);
 }
 
+// SDL_mixer takes the oldest channel by its start time on SDL's clock: the
+// test's own clock, moved by hand, gives each sound a start of its own.
+static Uint32 ticks = 1000;
+extern "C" Uint32 SDL_GetTicks(void) { return ticks; }
+
 // 16-bit stereo PCM at 22050 Hz, silent: 20 seconds keep a channel busy for the whole test.
 static std::vector<uint8_t> SilentWAV(uint32_t frames)
 {
@@ -65,11 +70,11 @@ TEST(Audio, ChannelsVolumesPanningSoundsMusicAndNoDevice)
 	EXPECT_EQ(Channels(), "olol............");
 	EXPECT_EQ(std::vector<int>({Mix_Volume(0, -1), Mix_Volume(1, -1), Mix_Volume(2, -1)}), std::vector<int>({64, 32, 128}));
 	Mix_HaltChannel(2);
-	SDL_Delay(3);
+	ticks += 3;
 	PlaySound(mixer, "Sounds/long", 0.7f);  // the gap is filled first; the channel keeps no volume over
 	EXPECT_EQ(Mix_Volume(2, -1), 89);
 	for (int i = 0; i < 12; i++) {
-		SDL_Delay(3);  // distinct start times: SDL_mixer breaks ties its own way
+		ticks += 3;  // distinct start times: SDL_mixer breaks ties its own way
 		PlaySound(mixer, "Sounds/long", 1.0f);
 	}
 	EXPECT_EQ(Channels(), "olllllllllllllll");
