@@ -86,7 +86,9 @@ protected:
 	void TearDown() override { CleanupGame(); }
 	void Load()
 	{
+		testing::internal::CaptureStderr();
 		InitializeGame();
+		EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the whole set: nothing to say
 		char problem[256];
 		ASSERT_TRUE(CheckGameResources(game.resources, problem, sizeof problem)) << problem;
 	}
