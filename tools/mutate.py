@@ -10,7 +10,10 @@ and change.
 --under picks the mutants from some folders or files only; --without leaves test
 programs out, to see which faults only they catch before cutting them.
 
-The same seed picks the same mutants from the same sources. Work happens on a
+Mutants that no input can tell from the original are listed, each with the
+reason, in tools/mutate-equivalent.txt; one of them that survives is counted
+apart and left out of the share killed. The same seed picks the same mutants
+from the same sources. Work happens on a
 copy of the tree in build-mutate/ (its own build, without -Werror so that a
 mutant that only warns still runs), so ./test.sh's build and the sources
 themselves are never touched. A mutant that does not compile is counted apart,
@@ -57,6 +60,16 @@ SKIP_LINE = re.compile(r"^\s*(#|//)|\bASSERT\(|static_assert|^\s*\*|/\*")
 TABLE_ROW = re.compile(r"^[\s\w{},-]*$")
 CLASSES = {"flip": "comparison", "and-": "logic", "or->": "logic", "cons": "constant", "retu": "return",
            "nega": "condition", "dele": "statement"}
+
+
+def equivalents():
+    """(file, operator, the line as the mutant has it) of each reviewed equivalent mutant."""
+    found = set()
+    for row in (ROOT / "tools/mutate-equivalent.txt").read_text().splitlines():
+        if row.strip() and not row.startswith("#"):
+            file, operator, rest = row.split(" | ", 2)
+            found.add((file.strip(), operator.strip(), rest.rsplit(" | ", 1)[0].strip()))
+    return found
 
 
 def strip_strings(line):
@@ -219,7 +232,8 @@ def main():
     prepare()
     progs = [p for p in test_programs() if p[0] not in args.without]
     env = dict(os.environ, SDL_AUDIODRIVER="dummy", SDL_VIDEODRIVER="dummy")
-    killed, survivors, broken = [], [], []
+    killed, survivors, broken, equivalent = [], [], [], []
+    reviewed = equivalents()
     original = {}
 
     def restore(*_):
@@ -253,17 +267,19 @@ def main():
                 if rc != 0:
                     verdict = f"{target} ({'hang' if rc == 'timeout' else 'exit ' + str(rc)})"
                     break
+            same = (rel, name, lines[line - 1].strip()) in reviewed
             if verdict:
                 killed.append(label)
             else:
-                survivors.append(label)
-            print(f"[{n}/{len(chosen)}] {'killed by ' + verdict if verdict else 'SURVIVED'}  {label}"
+                (equivalent if same else survivors).append(label)
+            outcome = "killed by " + verdict if verdict else "equivalent" if same else "SURVIVED"
+            print(f"[{n}/{len(chosen)}] {outcome}  {label}"
                   f"  ({time.time() - t0:.0f} s)", flush=True)
         finally:
             path.write_text(text)
     ran = len(killed) + len(survivors)
-    print(f"\nseed {args.seed}: {len(chosen)} mutants, {len(broken)} did not compile, {ran} ran: "
-          f"{len(killed)} killed, {len(survivors)} survived"
+    print(f"\nseed {args.seed}: {len(chosen)} mutants, {len(broken)} did not compile, {len(equivalent)} equivalent, "
+          f"{ran} ran otherwise: {len(killed)} killed, {len(survivors)} survived"
           + (f" ({100 * len(killed) / ran:.0f} % killed)" if ran else ""))
     for s in survivors:
         print("  survivor " + s)
