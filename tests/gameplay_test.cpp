@@ -14,6 +14,7 @@
 #include "Game/Random.h"
 #include "GameFixture.h"
 #include "Platform/GameResources.h"
+#include "Platform/ResourceBundle.h"
 
 struct Played
 {
@@ -140,6 +141,29 @@ TEST(ControllersDeathTest, NoMoreThanEightWaits)
 	MainController m = {};
 	m.numwait = 8;
 	EXPECT_DEATH(WaitForObject(&m, &m.obj), "self->numwait<sizeof\\(self->waitobjects\\)/sizeof\\(self->waitobjects\\[0\\]\\).*Game/Controllers");
+}
+
+// The three kinds of enemy as their table gives them.
+TEST_F(Gameplay, EachKindStartsAsItsTableSays)
+{
+	const struct {
+		Object *obj;
+		const char *sheet;
+		int colour, score, power, radius;
+		ObjectDrawFunction draw;
+		ObjectRunFunction run;
+	} kinds[] = {
+		{NewEctoplasm(0, 0, 1), "Graphics/Sprites/Ectoplasm", 7, 20, 25, 49152, DrawIndicatorEnemy, RunEctoplasm},
+		{NewOrb(0, 0, 0), "Graphics/Sprites/Orb", 10, 1, 5, 16384, DrawEnemy, RunOrb},
+		{NewOrb(0, 0, 1), "Graphics/Sprites/Orb", 10, 1, 5, 24576, DrawEnemy, RunOrb},
+		{NewFlame(0, 0, 1), "Graphics/Sprites/Flame", 1, 10, 25, 49152, DrawIndicatorEnemy, RunFlame}};
+	for (auto &k : kinds) {
+		Enemy *e = (Enemy *)k.obj;
+		EXPECT_TRUE(e->sprite.frames == (RLEBitmap **)DataForResourceWithName(game.resources, k.sheet, nullptr) &&
+			e->sprite.frame == 0 && e->colour == k.colour && e->score == k.score) << k.sheet;
+		EXPECT_TRUE(k.obj->power == k.power && k.obj->hitradius == k.radius && k.obj->drawfunc == k.draw &&
+			k.obj->runfunc == k.run && k.obj->hitfunc == HitEnemy) << k.sheet;
+	}
 }
 
 // The ring of twelve bullets the ectoplasm fires from a random angle, at these
