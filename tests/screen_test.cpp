@@ -16,7 +16,7 @@ TEST(CopyDoubledPixels, EveryPathDoublesIntoEveryShapeOfSurface)
 		{320, 240, 336, 700, 500, 704}, {13, 7, 15, 26, 14, 26}, {5, 3, 8, 11, 6, 12},
 		// too small in one direction: nothing at all is written
 		{320, 240, 320, 639, 480, 640}, {320, 240, 320, 1000, 479, 1000}, {7, 2, 7, 13, 4, 13}};
-	for (DoublingPath path : {DoublingPortable, DoublingSSE2, DoublingAVX2}) {
+	for (DoublingPath path : {DoublingPortable, DoublingSSE2, DoublingAVX2, DoublingSIMD128}) {
 		if (!IsDoublingPathAvailable(path)) continue;
 		for (auto s : shapes) {
 			SCOPED_TRACE(testing::Message() << "path " << path << ", " << s.dw << "x" << s.dh << " in rows of " << s.da);

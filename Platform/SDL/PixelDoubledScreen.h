@@ -24,9 +24,10 @@ void EndScreenUpdates();
 void CopyDoubledPixels(Bitmap *dest, Bitmap *src);
 
 // The ways this build can double: plain 64-bit stores on every CPU, and
-// vector stores on x86-64 (SSE2 always, AVX2 where the CPU has it). All give
-// the same bytes; tests compare each available one with the others.
-enum DoublingPath { DoublingPortable, DoublingSSE2, DoublingAVX2 };
+// vector stores on x86-64 (SSE2 always, AVX2 where the CPU has it) and in a
+// wasm build with SIMD. All give the same bytes; tests compare each
+// available one with the others.
+enum DoublingPath { DoublingPortable, DoublingSSE2, DoublingAVX2, DoublingSIMD128 };
 bool IsDoublingPathAvailable(DoublingPath path);
 // CopyDoubledPixels through the given path, which must be available.
 void CopyDoubledPixelsUsing(Bitmap *dest, Bitmap *src, DoublingPath path);

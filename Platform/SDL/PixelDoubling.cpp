@@ -5,11 +5,14 @@
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 // Each row doubler writes every pixel of in twice into out0 and into out1.
 // The portable one stores each doubled pair as one 64-bit word; the vector
-// ones form the pairs with an unpack (SSE2) or a permute (AVX2) and store
-// whole vectors, a quarter or an eighth of the stores.
+// ones form the pairs with an unpack (SSE2), a shuffle (wasm SIMD) or a
+// permute (AVX2) and store whole vectors, a quarter or an eighth of the stores.
 typedef void (*DoubleRowFunction)(uint8_t *out0, uint8_t *out1, const Pixel *in, int width);
 
 static void DoubleRowPortable(uint8_t *out0, uint8_t *out1, const Pixel *in, int width)
@@ -54,8 +57,27 @@ __attribute__((target("avx2"))) static void DoubleRowAVX2(uint8_t *out0, uint8_t
 }
 #endif
 
+#if defined(__wasm_simd128__)
+static void DoubleRowSIMD128(uint8_t *out0, uint8_t *out1, const Pixel *in, int width)
+{
+	int x = 0;
+	for (; x + 4 <= width; x += 4) {
+		v128_t v = wasm_v128_load(in + x);
+		v128_t a = wasm_i32x4_shuffle(v, v, 0, 0, 1, 1), b = wasm_i32x4_shuffle(v, v, 2, 2, 3, 3);
+		wasm_v128_store(out0 + 8 * x, a);
+		wasm_v128_store(out0 + 8 * x + 16, b);
+		wasm_v128_store(out1 + 8 * x, a);
+		wasm_v128_store(out1 + 8 * x + 16, b);
+	}
+	DoubleRowPortable(out0 + 8 * x, out1 + 8 * x, in + x, width - x);
+}
+#endif
+
 bool IsDoublingPathAvailable(DoublingPath path)
 {
+#if defined(__wasm_simd128__)
+	if (path == DoublingSIMD128) return true;  // the build asked for it
+#endif
 #if defined(__x86_64__)
 	if (path == DoublingAVX2) return __builtin_cpu_supports("avx2");
 	if (path == DoublingSSE2) return true;  // part of every x86-64 CPU
@@ -68,8 +90,10 @@ static DoubleRowFunction RowDoubler(DoublingPath path)
 #if defined(__x86_64__)
 	if (path == DoublingAVX2) return DoubleRowAVX2;
 	if (path == DoublingSSE2) return DoubleRowSSE2;
+#elif defined(__wasm_simd128__)
+	if (path == DoublingSIMD128) return DoubleRowSIMD128;
 #else
-	(void)path;  // one path only off x86-64
+	(void)path;  // one path only elsewhere
 #endif
 	return DoubleRowPortable;
 }
@@ -90,6 +114,7 @@ void CopyDoubledPixels(Bitmap *dest, Bitmap *src)
 {
 	// the CPU is asked once; the answer holds for the whole run
 	static const DoublingPath best = IsDoublingPathAvailable(DoublingAVX2) ? DoublingAVX2
-		: IsDoublingPathAvailable(DoublingSSE2) ? DoublingSSE2 : DoublingPortable;
+		: IsDoublingPathAvailable(DoublingSSE2) ? DoublingSSE2
+		: IsDoublingPathAvailable(DoublingSIMD128) ? DoublingSIMD128 : DoublingPortable;
 	CopyDoubledPixelsUsing(dest, src, best);
 }

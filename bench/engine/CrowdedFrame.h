@@ -13,9 +13,8 @@ inline void StartCrowdedFrames()
 	for (int i = 0; i < 200; i++) NewOrb((int32_t)((20 + i % 280) << 12), (int32_t)((60 + i % 170) << 12), i & 1);
 }
 
-// One frame run, drawn into screen (320x240) and doubled into window
-// (640x480); *i counts the bullets made so far.
-inline void RunCrowdedFrame(Bitmap *screen, Bitmap *window, int *i)
+// One frame's run of the game; *i counts the bullets made so far.
+inline void RunCrowdedGame(int *i)
 {
 	// bullets leave the screen and orbs burst: new ones keep the pool
 	// near full, as a wave of enemies firing would
@@ -23,6 +22,13 @@ inline void RunCrowdedFrame(Bitmap *screen, Bitmap *window, int *i)
 		NewSimpleBulletAtAngle((int32_t)((*i * 7 % 320) << 12), (int32_t)((*i * 13 % 240) << 12), 1 << 12,
 			(*i * 37) & 4095, 600, *i % 13, *i % 3);
 	RunGame(false, false, false, false, true, false, false);
+}
+
+// One frame run, drawn into screen (320x240) and doubled into window
+// (640x480).
+inline void RunCrowdedFrame(Bitmap *screen, Bitmap *window, int *i)
+{
+	RunCrowdedGame(i);
 	DrawGame(screen);
 	CopyDoubledPixels(window, screen);
 }

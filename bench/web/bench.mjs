@@ -75,9 +75,12 @@ for (let run = 0; run < 3; run++) {
   wasm.push(await line);
   await bench.close();
 }
-const us = lines => median(lines.map(text => +/([0-9.]+) us/.exec(text)[1]));
+// the frame, then its parts timed alone: run, draw, double
+const us = (lines, k) => median(lines.map(text => +text.match(/[0-9]+\.[0-9]+/g)[k]));
 const nativelines = native.trim().split('\n');
-console.log(`crowded frame, medians of 3 runs: native ${us(nativelines)} us, wasm ${us(wasm)} us, ` +
-  `wasm/native ${(us(wasm) / us(nativelines)).toFixed(2)}`);
+console.log(`crowded frame, medians of 3 runs: native ${us(nativelines, 0)} us, wasm ${us(wasm, 0)} us, ` +
+  `wasm/native ${(us(wasm, 0) / us(nativelines, 0)).toFixed(2)}`);
+console.log('  alone, native / wasm: ' + ['run', 'draw', 'double'].map((part, k) =>
+  `${part} ${us(nativelines, k + 1)} / ${us(wasm, k + 1)} us`).join(', '));
 await browser.close();
 server.close();
