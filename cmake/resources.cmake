@@ -15,8 +15,9 @@ endfunction()
 zep_resource_test(bundle_test tests/bundle/bundle_test.cpp laserio)
 zep_resource_test(inflate_test tests/png/inflate_test.cpp zepcore ZLIB::ZLIB)
 zep_resource_test(png_test tests/png/png_test.cpp zepcore PNG::PNG ZLIB::ZLIB)
-# the loader's allocation is made to fail on request
+# the loaders' allocations are made to fail on request
 target_link_options(png_test PRIVATE -Wl,--wrap=malloc)
+target_link_options(bundle_test PRIVATE -Wl,--wrap=realloc,--wrap=free)
 # they read the game's pictures and bundles that the build makes
 add_dependencies(inflate_test zep-pictures)
 add_dependencies(png_test zep-pictures)

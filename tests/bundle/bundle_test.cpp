@@ -11,6 +11,19 @@
 #include "Platform/GameResources.h"
 #include "Platform/ResourceLoader.h"
 
+// reallocs (linked with --wrap) made to fail on request; the block a failed
+// one was given must be freed all the same
+static bool failrealloc;
+static void *unfreed;
+extern "C" void *__real_realloc(void *p, size_t n);
+extern "C" void __real_free(void *p);
+extern "C" void *__wrap_realloc(void *p, size_t n) { return failrealloc ? (unfreed = p, nullptr) : __real_realloc(p, n); }
+extern "C" void __wrap_free(void *p)
+{
+	if (p == unfreed) unfreed = nullptr;
+	__real_free(p);
+}
+
 static const Picture Pictures[3] = {
 	{5, 3, {0xff000001, 2, 3, 0xff000004, 5, 0xff000006, 0xff000007, 0x7f000008, 9, 10, 11, 12, 13, 14, 0xff00000f}},
 	{1, 1, {0x80123456}},
@@ -165,6 +178,12 @@ TEST(Loader, BatchesRefusalsAndTheGameSet)
 	EXPECT_EQ(batch({"Graphics/Sprites"}), "Graphics/Sprites ");
 	EXPECT_EQ(ResourceBundleRefusal("Graphics/Sprites"), nullptr);  // forgotten once it loads
 	EXPECT_EQ(batch({"B"}), "");
+	WriteFile("E.laser", SampleBundle(0));
+	failrealloc = true;  // no room to grow into for the side records
+	EXPECT_EQ(batch({"E"}), "");
+	failrealloc = false;
+	EXPECT_STREQ(ResourceBundleRefusal("E"), "E.laser: not enough memory");
+	EXPECT_EQ(unfreed, nullptr);
 	FreeResourceLoader(loader);
 	FreeResourceLoader(nullptr);
 	ASSERT_EQ(chdir(".."), 0);
