@@ -174,7 +174,6 @@ def test_programs():
     for name in ("bundle_test", "inflate_test", "png_test", "laserpack_test"):
         progs.append((name, BUILD / name, BUILD))
     progs.append(("audio_test", BUILD / "audio_test", BUILD / "run"))
-    progs.append(("fontgen_test", BUILD / "tools/fontgen/fontgen_test", BUILD / "run"))
     # the simulator's golden runs: every frame of two long games, hashed
     progs.append(("simulate", ["bash", SRC / "tools/simulate/golden.sh", BUILD / "tools/simulate/simulate", BUILD / "run"],
                   BUILD / "run"))

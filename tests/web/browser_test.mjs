@@ -85,9 +85,7 @@ async function Press(...keys) {
     for (const action of ['down', 'up']) await Read(`${key} ${action}`, () => page.keyboard[action](key));
 }
 
-const Menu = lit => ['Start game', 'Credits', 'Quit'].map((name, i) => `text|12|187|${140 + 16 * i}|left|${i == lit ? 'highlight' : 'text'}|${name}`)
-  .concat(['text|8|190|207|left|text|Arrow keys to move,', 'text|8|230|2|left|text|zEP beta version']);
-const Credits = ['text|8|180|140|left|text|Code & Graphics:', 'text|16|189|152|left|text|Quillon', 'text|12|200|216|left|highlight|OK'];
+const Menu = lit => [`menu|${lit}`], Credits = ['credits'];
 const Play = ['text|8|312|4|right|white|Score: 00000', 'sprite|Graphics/Sprites/OL|68|86|3', 'sky|-160|40'];
 
 await page.goto(origin + '/');
