@@ -116,13 +116,6 @@ TEST_F(Gameplay, AStateThePoolCannotHoldIsTakenBackWhole)
 	EXPECT_TRUE(m->state == 16 && m->numwait == 3);
 }
 
-TEST(ControllersDeathTest, NoMoreThanEightWaits)
-{
-	MainController m = {};
-	m.numwait = 8;
-	EXPECT_DEATH(WaitForObject(&m, &m.obj), "self->numwait<sizeof\\(self->waitobjects\\)/sizeof\\(self->waitobjects\\[0\\]\\).*Game/Controllers");
-}
-
 // The three kinds of enemy, and the bullets' sizes, as their tables give them.
 TEST_F(Gameplay, EachKindStartsAsItsTableSays)
 {

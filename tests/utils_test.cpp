@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "Game/Controllers.h"
 #include "Game/HashTable.h"
 #include "Game/Random.h"
 #include "Game/SimpleAllocator.h"
@@ -132,11 +133,27 @@ TEST(Sine, EveryAngleIsTheRoundedTableEntry)
 	}
 }
 
-TEST(AssertDeathTest, StopsWithExpressionFileAndLine)
+// Misuse stops at once, naming the expression, file and line: a member freed
+// into an empty pool, a pool released with members out, an object kind larger
+// than a member, a ninth wait.
+TEST(AssertDeathTest, MisuseStopsWithTheExpressionFileAndLine)
 {
 	int two = 2;
 	ASSERT(two > 1);  // a true assertion does nothing
 	EXPECT_DEATH(ASSERT(two<1), "Assertion failed: two<1, file .*utils_test.cpp, line [0-9]+");
+	uint8_t storage[2 * (2 + 8)];
+	SimpleAllocator *pool = (SimpleAllocator *)malloc(sizeof(SimpleAllocator));
+	InitializeSimpleAllocator(pool, 8, 2, storage);
+	EXPECT_DEATH(FreeMember(pool, storage + 4), "self->nummembers>0.*Game/SimpleAllocator");
+	void *member = AllocMember(pool);
+	EXPECT_DEATH(FreeSimpleAllocator(pool), "self->nummembers==0.*Game/SimpleAllocator");
+	FreeMember(pool, member);
+	FreeSimpleAllocator(pool);  // empty again: released without complaint
+	ObjectList list = {};
+	EXPECT_DEATH(NewObject(&list, MaximumObjectSize + 1, nullptr, nullptr, nullptr), "objsize<=MaximumObjectSize.*Game/Object");
+	MainController m = {};
+	m.numwait = 8;
+	EXPECT_DEATH(WaitForObject(&m, &m.obj), "self->numwait<sizeof.*Game/Controllers");
 }
 
 namespace {
@@ -249,16 +266,4 @@ TEST(Pool, RandomTrafficAgreesWithAStackModel)
 		for (size_t i = count * 2; i < storage.size(); i++) ASSERT_EQ(storage[i], 0xAB) << "a member was written";
 	}
 	EXPECT_EQ(SimpleAllocatorStorageSize(256, 1024), 264192u);
-}
-
-TEST(PoolDeathTest, FreeingIntoAnEmptyPoolOrReleasingLiveMembersStops)
-{
-	uint8_t storage[2 * (2 + 8)];
-	SimpleAllocator *pool = (SimpleAllocator *)malloc(sizeof(SimpleAllocator));
-	InitializeSimpleAllocator(pool, 8, 2, storage);
-	EXPECT_DEATH(FreeMember(pool, storage + 4), "self->nummembers>0.*Game/SimpleAllocator");
-	void *member = AllocMember(pool);
-	EXPECT_DEATH(FreeSimpleAllocator(pool), "self->nummembers==0.*Game/SimpleAllocator");
-	FreeMember(pool, member);
-	FreeSimpleAllocator(pool);  // empty again: released without complaint
 }

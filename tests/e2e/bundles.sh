@@ -1,8 +1,12 @@
-# Bundles: without the complete set zep exits with 1, naming the file missing
-# or damaged and the folder. A set rewritten with every entry's data 1 to 3
-# bytes past a 4-byte boundary shows the menu; without Sounds.laser zep plays,
-# saying so once. A closed window ends menu and play with 0. (A damaged entry
-# named with its fault and offset: bundle_test's loader test.)
+# Bundles and the menu: without the complete set zep exits with 1, naming the
+# file missing or damaged and the folder. A set rewritten with every entry's
+# data 1 to 3 bytes past a 4-byte boundary plays: the menu opens with "Start
+# game" highlighted, Down and Up move one item and wrap at both ends,
+# "Credits" opens the credits, which Escape and Z each leave for the menu with
+# "Credits" still selected; "Start game" plays, Escape returns to a fresh
+# menu, "Quit" ends zep with 0. Without Sounds.laser zep plays, saying so
+# once; a closed window ends play with 0. (A damaged entry named
+# with its fault and offset: bundle_test's loader test.)
 source "$(dirname "$0")/lib.bash"
 RequireBundles
 FOLDER=$(mktemp -d)
@@ -40,7 +44,20 @@ RUNDIR=$FOLDER  # zepprobe reads the rewritten bundles
 StartX
 StartGame
 Menu 0 unaligned-menu
-CloseWindow
+Menu 1 down-to-credits Down
+Menu 2 down-to-quit Down
+Menu 0 down-wraps-to-start Down
+Menu 2 up-wraps-to-quit Up
+Menu 1 up-to-credits Up
+Credits credits z
+Menu 1 menu-after-escape Escape
+Credits credits-again z
+Menu 1 menu-after-z z
+Menu 0 start-selected Up
+Play play z
+Menu 0 menu-after-play Escape
+Menu 2 quit-selected Up
+Press z
 ExpectExit 0
 
 rm "$FOLDER/Sounds.laser"
