@@ -34,12 +34,6 @@ struct GuardedBitmap
 			if (memory[i] != guard && !Inside((int)(i % stride) - border, (int)(i / stride) - border)) return false;
 		return true;
 	}
-	int CountOf(Pixel c) const
-	{
-		int n = 0;
-		for (int y = 0; y < height; y++) n += (int)std::count(&At(0, y), &At(0, y) + width, c);
-		return n;
-	}
 };
 
 // "" when both buffers hold the same pixels, else the first place they differ.

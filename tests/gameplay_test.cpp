@@ -9,7 +9,6 @@
 #include <vector>
 #include "Game/Bullets.h"
 #include "Game/Controllers.h"
-#include "Game/Decorations.h"
 #include "Game/Enemy.h"
 #include "Game/Random.h"
 #include "GameFixture.h"
@@ -201,18 +200,6 @@ TEST_F(Gameplay, FlamesTurnAndBounce)
 		EXPECT_TRUE(after.Same()) << row.y << " " << row.a;
 	}
 	EXPECT_EQ(Count(&game.enemybullets), 0u);
-}
-
-// The looping form, which the game's own splats and flashes do not use.
-TEST_F(Gameplay, ALoopingAnimationCyclesItsPictures)
-{
-	Animation *loop = NewAnimation(Px(10), Px(10), "Graphics/Sprites/Splat", 3, 5, 10, true);
-	const int looped[10] = {3, 3, 4, 4, 5, 5, 6, 6, 7, 7};  // five pictures over ten frames
-	for (int t = 0; t < 40; t++, game.timer++) {
-		RunAndMoveObjectList(&game.newdecorations);
-		EXPECT_EQ(loop->sprite.frame, looped[t % 10]) << t;
-	}
-	EXPECT_EQ(Count(&game.newdecorations), 1u);
 }
 
 }  // namespace

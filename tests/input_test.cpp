@@ -84,7 +84,6 @@ void SleepForTicks(uint64_t ticks) { pad.ticks += ticks; }
 
 TEST_F(Input, PadsAreLookedForOnceASecondAndNeverLeaveABitHeld)
 {
-	// ticks from a start far from any earlier look; plug: 1 in, -1 out, 0 as it was
 	// ticks from a start 8 s before SDL's 32-bit clock wraps and far from any
 	// earlier look; plug: 1 in, -1 out, 0 as it was
 	const struct { uint64_t ticks; int plug; uint32_t buttons; int16_t x; int key; uint32_t bits; int opens; } steps[] = {

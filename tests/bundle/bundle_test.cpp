@@ -187,7 +187,6 @@ TEST(Loader, BatchesRefusalsAndTheGameSet)
 	FreeResourceLoader(loader);
 	FreeResourceLoader(nullptr);
 	ASSERT_EQ(chdir(".."), 0);
-
 }
 
 // The start-up checks over bundles made from the game's set: whole, then with

@@ -155,8 +155,7 @@ static int CloseGameWindow(Window window)
 {
 	Display *display = XOpenDisplay(nullptr);
 	if (!display) return printf("cannot open the display\n"), 2;
-	XEvent event;
-	memset(&event, 0, sizeof event);
+	XEvent event = {};
 	event.xclient.type = ClientMessage;
 	event.xclient.window = window;
 	event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
