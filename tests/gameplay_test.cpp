@@ -47,7 +47,6 @@ protected:
 		ASSERT_TRUE(CheckGameResources(game.resources, problem, sizeof problem)) << problem;
 		StartGame();
 		CleanupObjectList(&game.controllers);  // no waves unless a test wants them
-		game.player.timeofdeath = game.timer - 1000;  // mortal from the start
 	}
 };
 
