@@ -34,7 +34,6 @@ struct Draws
 	uint32_t a = s1, b = s2, c = s3;
 	void Replay() { s1 = a, s2 = b, s3 = c; }
 	bool Same() const { return s1 == a && s2 == b && s3 == c; }
-	int Range(int low, int high) { return (int)RandomIntegerInRange((uint32_t)low, (uint32_t)high); }
 };
 
 class Gameplay : public ::testing::Test
@@ -161,7 +160,7 @@ TEST_F(Gameplay, EctoplasmSettlesRestsAndRetreatsAtItsEdges)
 		RunEctoplasm(&e->enemy.sprite.obj);
 		draws.Replay();
 		RandomInteger();  // the ring's angle
-		EXPECT_TRUE(e->state == Retreat && e->tx == game.player.x + Px(draws.Range(150, 300) * (dx ? 1 : -1))) << dx;
+		EXPECT_TRUE(e->state == Retreat && e->tx == game.player.x + Px((int)RandomIntegerInRange(150, 300) * (dx ? 1 : -1))) << dx;
 	}
 }
 

@@ -12,15 +12,8 @@
 typedef std::vector<uint8_t> Bytes;
 
 // Byte by byte: GCC 12 at -O3 warns (stringop-overread) on vector::insert here.
-inline void Append(Bytes &out, const void *data, size_t n)
-{
-	for (size_t i = 0; i < n; i++) out.push_back(((const uint8_t *)data)[i]);
-}
-
-inline void Put32BE(Bytes &out, uint32_t v)
-{
-	for (int shift = 24; shift >= 0; shift -= 8) out.push_back((uint8_t)(v >> shift));
-}
+inline void Append(Bytes &out, const void *data, size_t n) { for (size_t i = 0; i < n; i++) out.push_back(((const uint8_t *)data)[i]); }
+inline void Put32BE(Bytes &out, uint32_t v) { for (int shift = 24; shift >= 0; shift -= 8) out.push_back((uint8_t)(v >> shift)); }
 
 // Empty when zlib fails, which every caller's comparison notices.
 inline Bytes ZlibStream(const Bytes &data, int level = 9, int windowbits = 15, int strategy = Z_DEFAULT_STRATEGY)

@@ -70,9 +70,8 @@ static BitWriter &MetaLengths(BitWriter &w)
 	for (int sym : {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15}) w.Put(sym <= 2 || sym >= 16 ? 3 : 0, 3);
 	return w;
 }
-static BitWriter Dynamic(int numliterals, int numdistances, Lengths lengths, std::vector<int> codes, int n = 1)
+static BitWriter Dynamic(int numliterals, int numdistances, Lengths lengths, std::vector<int> codes, int n = 1, BitWriter w = {})
 {
-	BitWriter w;
 	w.Put(1, 1).Put(2, 2).Put((uint32_t)numliterals - 257, 5).Put((uint32_t)numdistances - 1, 5).Put(15, 4);
 	MetaLengths(w);
 	for (auto [sym, extra] : lengths) {
@@ -121,6 +120,8 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 		w.bytes[0] &= 0xFE;
 		return w;
 	};
+	BitWriter stale = Dynamic(257, 1, overrun, {}, 1, Fixed({0, 5, 256}, {}, false));
+	for (int s : {0, 6, 256}) Literal(stale, s);
 	BitWriter mixed = Stored(true, 2, 0xfffd, {0, 9}, Stored(false, 4, 0xfffb, {0, 7, 0, 8}, Fixed(literals, {}, false)));
 	const struct
 	{
@@ -153,6 +154,7 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 		{"an over-subscribed code-length code", BitWriter().Put(5, 3).Put(0, 10).Put(0, 4).Put(0x49, 12).Put(0, 16), 1, 1, {}},
 		{"a repeat with nothing before it", Dynamic(257, 1, {{16, 0}}, {0, 0}), 1, 1, {}},
 		{"a repeat past the lengths", Dynamic(257, 1, overrun, {0, 0, 1}), 1, 1, {}},
+		{"the same after a fixed block, whose codes must not serve on", stale, 1, 2, {}},
 		{"zeros past the lengths", Dynamic(257, 1, {{18, 127}, {18, 127}}, {0, 0}), 1, 1, {}},
 	};
 	for (const auto &c : cases)

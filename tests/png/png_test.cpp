@@ -105,7 +105,9 @@ TEST(PNG, EdgeCasesAndMalformedFiles)
 		EXPECT_FALSE(DecodeWithEngine(File(HeaderChunk(h[0], h[1], (int)h[2], (int)h[3], (int)h[4]), data)).header)
 			<< h[0] << " x " << h[1] << ", depth " << h[2] << ", type " << h[3] << ", interlace " << h[4];
 	EXPECT_TRUE(DecodeWithEngine(File(HeaderChunk(32510, 2, 8, 0), Bytes(65022, 0))).ok);  // the widest rows
-	EXPECT_TRUE(DecodeWithEngine(File(HeaderChunk(1, 1, 8, 0), data)).ok);
+	Bytes longplte(3 * 300);  // past 256 entries, which an 8-bit index cannot reach, nothing is read or written
+	for (size_t i = 0; i < longplte.size(); i++) longplte[i] = (uint8_t)(i / 3);
+	EXPECT_EQ(DecodeWithEngine(File(HeaderChunk(2, 1, 8, 3), {0, 255, 1}, {Chunk("PLTE", longplte)})).pixels, (std::vector<uint32_t>{0xFFFFFFFF, 0xFF010101}));
 }
 
 // The form that allocates its own storage: the same pixels; a failed
