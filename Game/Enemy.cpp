@@ -7,7 +7,7 @@
 #include "Game/Random.h"
 #include "Graphics/Drawing.h"
 #include "Graphics/Pixels/Construction32.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
 
 static int RandomInRange(int low, int high) { return (int)RandomIntegerInRange((uint32_t)low, (uint32_t)high); }
 

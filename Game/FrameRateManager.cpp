@@ -1,7 +1,7 @@
 // Frame pacing on a schedule of internal time units; integer arithmetic only.
-// Needs GetTicks, SleepForTicks and TicksPerSecond of Platform/SDL/Time.
+// Needs GetTicks, SleepForTicks and TicksPerSecond of Platform/Time.
 #include "Game/FrameRateManager.h"
-#include "Platform/SDL/Time.h"
+#include "Platform/Time.h"
 
 static uint64_t TimerTicksToInternalTime(FrameRateManager *self, uint64_t ticks)
 {

@@ -1,5 +1,5 @@
 // FrameRateManager: paces a loop at a fixed number of frames per second on
-// the millisecond clock of Platform/SDL/Time. It sleeps until each frame's
+// the millisecond clock of Platform/Time. It sleeps until each frame's
 // scheduled start, may tell a late loop to skip drawing a bounded number of
 // frames, and re-anchors the schedule when the loop falls further behind or
 // the clock steps backwards. Each loop owns one; it holds no resources.

@@ -10,7 +10,7 @@
 #include "Graphics/Pixels/Construction32.h"
 #include "Platform/GameResources.h"
 #include "Platform/ResourceLoader.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
 
 static ObjectList *const AllLists[7] = {&game.controllers, &game.enemies, &game.enemybullets, &game.playerbullets,
 	&game.items, &game.decorations, &game.newdecorations};

@@ -18,7 +18,7 @@
 #include "Graphics/Pixels/Construction32.h"
 #include "Platform/GameResources.h"
 #include "Platform/ResourceBundle.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
 
 static Bitmap *TitlePicture() { return (Bitmap *)DataForResourceWithName(game.resources, "Graphics/Title/Title", nullptr); }
 

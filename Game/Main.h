@@ -1,11 +1,11 @@
 // The program's top level: loading the game once, then the title menu, the
 // credits and the play loop in turn until the player quits or closes the
 // window. Also the tests of single buttons in a button state
-// (Platform/SDL/Input) that the loops use. Needs SDL and the screen up.
+// (Platform/Input) that the loops use. Needs SDL and the screen up.
 #pragma once
 #include <cmath>
 #include <cstdint>
-#include "Platform/SDL/Input.h"
+#include "Platform/Input.h"
 
 static inline bool IsLeftPressed(uint32_t state) { return state & LeftButton; }
 static inline bool IsRightPressed(uint32_t state) { return state & RightButton; }

@@ -1,4 +1,4 @@
-// Platform/SDL/Input and Time replaced at link time in a test program that
+// Platform/Input and Time, as Platform/SDL implements them, replaced at link time in a test program that
 // includes this from one source file (keep those two holding nothing else):
 // input follows a script, one button state per poll, every poll past its end
 // a closed window; the clock moves only by sleeps and by the tests.
@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <functional>
 #include <vector>
-#include "Platform/SDL/Input.h"
-#include "Platform/SDL/Time.h"
+#include "Platform/Input.h"
+#include "Platform/Time.h"
 
 struct ScriptedPlatform
 {

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 #include "Game/Main.h"
-#include "Platform/SDL/Input.h"
+#include "Platform/Input.h"
 #include "Platform/SDL/Pads.h"
-#include "Platform/SDL/Time.h"
+#include "Platform/Time.h"
 
 class Input : public testing::Test
 {

@@ -14,7 +14,7 @@
 #include "Game/Main.h"
 #include "Graphics/Drawing.h"
 #include "Platform/GameResources.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
 #include "ScriptedPlatform.h"
 
 constexpr uint32_t U = UpButton, D = DownButton, Z = Fire1Button, Esc = EscapeButton, White = 0xFFFFFF;

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include "GuardedBitmap.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
+#include "Platform/PixelDoubling.h"
 
 static Pixel Pattern(int x, int y) { return 0x80000000u | (uint32_t)y << 12 | (uint32_t)x; }
 

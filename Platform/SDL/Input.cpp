@@ -1,10 +1,10 @@
 // Input over SDL 1.2: keys are read from SDL's keyboard snapshot, which the
 // event pumping of HandleInput keeps up to date, not from key events; the
 // first gamepad from its own snapshot, read at each call.
-#include "Platform/SDL/Input.h"
+#include "Platform/Input.h"
 #include <SDL.h>
 #include "Platform/SDL/Pads.h"
-#include "Platform/SDL/Time.h"
+#include "Platform/Time.h"
 
 bool HandleInput()
 {

@@ -3,7 +3,7 @@
 // state, so a pad plugged in or pulled out is seen by starting it afresh.
 // Keep nothing else in Pads.cpp: tests link a scripted pad in its place.
 #pragma once
-#include "Platform/SDL/PadButtons.h"
+#include "Platform/PadButtons.h"
 
 // Whether pads may have come or gone since the last call (true on the
 // first); where it cannot be told, false.

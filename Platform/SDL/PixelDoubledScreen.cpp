@@ -1,7 +1,8 @@
 // The pixel-doubled window over an SDL 1.2 video surface. Pixels go into the
 // surface unconverted, so the surface must keep red, green and blue where a
 // Pixel has them (SDL's default 32-bit layout); the alpha byte is ignored.
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
+#include "Platform/PixelDoubling.h"
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>

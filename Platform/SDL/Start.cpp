@@ -4,7 +4,7 @@
 #include <SDL.h>
 #include <cstdio>
 #include "Game/Main.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
 
 static_assert((SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) == 0x100031,
 	"the flags SDL is started with");

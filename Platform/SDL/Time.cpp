@@ -1,7 +1,7 @@
 // The millisecond clock and sleeping, over SDL_GetTicks and SDL_Delay.
 // Keep nothing else in this file: the frame rate tests link their own clock
 // in place of this one, which works only while these three are all it holds.
-#include "Platform/SDL/Time.h"
+#include "Platform/Time.h"
 #include <SDL.h>
 
 int TicksPerSecond() { return 1000; }

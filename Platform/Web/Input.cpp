@@ -5,10 +5,10 @@
 // the tab ends everything at once. The gamepad is read afresh on every call,
 // since the browser sends no events for its buttons and hides a pad until
 // one is pressed.
-#include "Platform/SDL/Input.h"
+#include "Platform/Input.h"
 #include <cmath>
 #include "Game/Game.h"
-#include "Platform/SDL/PadButtons.h"
+#include "Platform/PadButtons.h"
 #include "Platform/Web/Web.h"
 
 bool HandleInput()

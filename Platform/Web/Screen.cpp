@@ -3,7 +3,7 @@
 // the browser doubles it: a quarter of the bytes to hand over each frame. A
 // canvas wants red, green, blue, alpha in memory where a Pixel has blue
 // first, so each frame is swapped into canvas order, opaque.
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
 #include <cstdio>
 #include <cstdlib>
 #include "Platform/Web/Web.h"

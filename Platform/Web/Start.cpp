@@ -1,7 +1,7 @@
 // The browser's entry: the screen, then the game, then a word to the page,
 // which says that the game has ended (a page cannot close its tab).
 #include "Game/Main.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
 #include "Platform/Web/Web.h"
 
 int main()

@@ -1,6 +1,6 @@
 // The millisecond clock and sleeping in the browser. A sleep hands the main
 // thread back to the browser, which delivers key events and draws only then.
-#include "Platform/SDL/Time.h"
+#include "Platform/Time.h"
 #include <emscripten.h>
 #include "Platform/Web/Web.h"
 

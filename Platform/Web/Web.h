@@ -4,7 +4,7 @@
 #include <cstdint>
 
 extern "C" {
-// the button state the page keeps from key events (Platform/SDL/Input.h bits)
+// the button state the page keeps from key events (Platform/Input.h bits)
 uint32_t zep_buttons();
 // The first connected gamepad as the browser reports it, untranslated:
 // buttons pressed (bit n, up to 32), the first eight axes from -1 to 1, and

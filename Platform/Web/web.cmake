@@ -6,7 +6,6 @@ set(ZEP_HOST_BUILD "${CMAKE_SOURCE_DIR}/build" CACHE PATH "the native build that
 set(ZEP_SITE_DIR "${CMAKE_BINARY_DIR}/site" CACHE PATH "where zep.js and zep.wasm go")
 file(GLOB ZEP_WEB_SOURCES CONFIGURE_DEPENDS
   Graphics/*.cpp Game/*.cpp Platform/*.cpp Platform/Windows/*.cpp Platform/Web/*.cpp)
-list(APPEND ZEP_WEB_SOURCES ${CMAKE_SOURCE_DIR}/Platform/SDL/PixelDoubling.cpp ${CMAKE_SOURCE_DIR}/Platform/SDL/PadButtons.cpp)
 foreach(size 8 12 16)
   list(APPEND ZEP_WEB_SOURCES ${ZEP_HOST_BUILD}/generated/Game/OL${size}Font.cpp)
 endforeach()

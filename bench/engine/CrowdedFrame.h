@@ -4,7 +4,8 @@
 #include "Game/Bullets.h"
 #include "Game/Enemy.h"
 #include "Game/Game.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
+#include "Platform/PixelDoubling.h"
 
 // After InitializeGame: a new game with the orbs in place.
 inline void StartCrowdedFrames()

@@ -15,7 +15,8 @@
 #include "Game/Game.h"
 #include "Graphics/Drawing.h"
 #include "Platform/ResourceLoader.h"
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubledScreen.h"
+#include "Platform/PixelDoubling.h"
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif

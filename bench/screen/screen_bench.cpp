@@ -2,7 +2,7 @@
 // the plain pitch and at a padded one.
 #include <benchmark/benchmark.h>
 #include <vector>
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubling.h"
 
 static void BM_CopyDoubledPixels(benchmark::State &state)
 {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include "Game/Game.h"
 #include "Platform/GameResources.h"
-#include "Platform/SDL/Input.h"
+#include "Platform/Input.h"
 
 static uint64_t Fnv(uint64_t h, const void *data, size_t n)
 {

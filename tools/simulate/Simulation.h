@@ -30,6 +30,6 @@ struct Simulation
 bool StartSimulation(Simulation *self, uint64_t botseed, std::string *problem);
 // The bot's buttons for this frame, from what it sees of the world.
 uint32_t BotButtons(Simulation *self);
-// One frame with the given button state (the bits of Platform/SDL/Input.h).
+// One frame with the given button state (the bits of Platform/Input.h).
 void StepSimulation(Simulation *self, uint32_t buttons);
 void MeasureSimulation(Simulation *self, SimulationFigures *figures);

@@ -1,6 +1,6 @@
 // The doubling copy of the drawing bitmap into the window's pixels, apart
 // from the SDL window so that every platform's screen shares it.
-#include "Platform/SDL/PixelDoubledScreen.h"
+#include "Platform/PixelDoubling.h"
 #include <cstring>
 #if defined(__x86_64__)
 #include <immintrin.h>

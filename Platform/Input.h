@@ -1,7 +1,7 @@
-// Events and keys: pumping SDL's event queue, and the keyboard and the first
-// gamepad as one 32-bit button state built afresh from SDL's key snapshot and
-// the pad's on every call. Needs SDL video initialised, on the thread that
-// did it; the pad's subsystem is started here, apart from SDL_Init's.
+// What the game asks of a platform's input: a look at the outside world
+// between frames, and the keyboard, the first gamepad and whatever else the
+// platform reads as one 32-bit button state, built afresh on every call.
+// Platform/SDL and Platform/Web implement it, on the thread that runs the game.
 #pragma once
 #include <cstdint>
 
@@ -23,9 +23,8 @@ enum : uint32_t
 	EscapeButton = 0x80000000,
 };
 
-// Drains the event queue, discarding everything but a quit event, which
-// ends the call with false; events behind it wait for the next call.
+// Takes in what happened since the last call; false when the player closed
+// the game (a quit event), true otherwise.
 [[nodiscard]] bool HandleInput();
-// The keyboard's bits OR the pad's (PadButtons.h); pads plugged in or
-// pulled out are looked for at most once a second, by the clock of Time.h.
+// The keyboard's bits OR the pad's (PadButtons.h) OR any other source's.
 [[nodiscard]] uint32_t GetButtonState();

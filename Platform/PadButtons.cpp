@@ -1,5 +1,5 @@
-#include "Platform/SDL/PadButtons.h"
-#include "Platform/SDL/Input.h"
+#include "Platform/PadButtons.h"
+#include "Platform/Input.h"
 
 static constexpr uint32_t B(int n) { return 1u << n; }
 
