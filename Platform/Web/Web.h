@@ -11,8 +11,12 @@ uint32_t zep_buttons();
 // the counts; 0 when there is none, 1 for one of the browser's "standard"
 // mapping, 2 for one of another mapping.
 int zep_pad(uint32_t *buttons, float *axes, int *nbuttons, int *naxes);
-// 1 once, after the page has put the late sound bundle into the file system
+// 1 once, after the page has added the late sound bundle to its bundles
 int zep_take_sounds();
+// the length of a bundle file the page holds, or -1 when it holds none by that name
+int zep_bundle_size(const char *filename);
+// copies the bundle file into out, which has room for it, and lets the page forget it
+void zep_bundle_take(const char *filename, void *out);
 // shows a 320x240 frame of RGBA pixels
 void zep_present(const void *pixels);
 // tells the page that the game has ended

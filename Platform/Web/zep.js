@@ -97,6 +97,8 @@ mergeInto(LibraryManager.library, {
   zep_ended: function(status) {
     if (Module['onEnded']) Module['onEnded'](status);
   },
+  // the link takes none of Emscripten's own SDL: the game's exit() tells the page
+  SDL_Quit: function() {},
 
   // the mixer and its calls, for the browser test
   $ZEPMIX__postset: 'Module["mixer"] = ZEPMIX; Module["Mix"] = {' +
@@ -226,6 +228,7 @@ mergeInto(LibraryManager.library, {
   SDL_RWFromConstMem: function(ptr, size) {
     return ZEPMIX.rw.push({ptr: ptr, size: size}) - 1;
   },
+  SDL_RWFromConstMem__sig: 'iii',
   SDL_RWFromMem: 'SDL_RWFromConstMem',
   SDL_FreeRW: function(rw) { ZEPMIX.rw[rw] = null; },
 
