@@ -9,6 +9,12 @@ add_test(NAME web.Browser
     ${CMAKE_SOURCE_DIR}/build-web/site)
 set_tests_properties(web.Browser PROPERTIES LABELS "e2e;web" SKIP_RETURN_CODE 77 TIMEOUT 180
   RESOURCE_LOCK xserver ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+# The page in a portal's frame (another origin) and in windows of several
+# sizes, headless: no Xvfb.
+add_test(NAME web.Frame
+  COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/frame_test.mjs ${CMAKE_SOURCE_DIR}/build-web/site ${ZEP_RUN_DIR}
+    $<TARGET_FILE:zepprobe> ${ZEP_SHOTS_DIR})
+set_tests_properties(web.Frame PROPERTIES LABELS "web" SKIP_RETURN_CODE 77 TIMEOUT 180)
 # The site over an emulated slow link from a plain server: the loading
 # screen, its bar without Content-Length, the line while the sounds load.
 add_test(NAME web.Loading COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/loading_test.mjs ${CMAKE_SOURCE_DIR}/build-web/site)
