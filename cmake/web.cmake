@@ -15,3 +15,7 @@ add_test(NAME web.Frame
   COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/frame_test.mjs ${CMAKE_SOURCE_DIR}/build-web/site ${ZEP_RUN_DIR}
     $<TARGET_FILE:zepprobe> ${ZEP_SHOTS_DIR})
 set_tests_properties(web.Frame PROPERTIES LABELS "web" SKIP_RETURN_CODE 77 TIMEOUT 180)
+# A page hidden through its window minimized, headless: no Xvfb.
+add_test(NAME web.Hidden
+  COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/hidden_test.mjs ${CMAKE_SOURCE_DIR}/build-web/site ${ZEP_SHOTS_DIR})
+set_tests_properties(web.Hidden PROPERTIES LABELS "web" SKIP_RETURN_CODE 77 TIMEOUT 120)
