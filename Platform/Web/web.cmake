@@ -17,8 +17,8 @@ endforeach()
 # ASYNCIFY lets those loops sleep and hand the main thread to the browser;
 # no sleep is reached through a function pointer but from the title screens'
 # loop, which calls the menu's reaction that may run the credits: those two
-# are named, and every other indirect call is left alone (98 KB of wasm
-# become 77). The page hears of an exit() (EXIT_RUNTIME).
+# are named, and every other indirect call is left alone (a fifth less
+# wasm). The page hears of an exit() (EXIT_RUNTIME).
 function(zep_web_link_options target)
   target_link_options(${target} PRIVATE -Oz -sAUTO_JS_LIBRARIES=0 -sFILESYSTEM=0 -sMALLOC=emmalloc
     -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT "-sASYNCIFY_ADD=[\"RunTitleScreen*\",\"ReactInMenu*\"]"
