@@ -20,11 +20,15 @@ const browser = await Launch();
 const page = await browser.newPage({viewport: {width: 800, height: 600}});
 page.on('pageerror', e => problems.push(`page error: ${e.message}`));
 page.on('console', m => { if (m.type() == 'error') problems.push(`console: ${m.text()}`); });
-// frames counted as the page shows them
+// frames counted as the page shows them, and the game's reads of the keys
+// by its looks at the pad, which it takes with them once it takes keys
 await page.addInitScript(() => {
   window.Frames = 0;
+  window.Polls = 0;
   const put = CanvasRenderingContext2D.prototype.putImageData;
   CanvasRenderingContext2D.prototype.putImageData = function(...args) { Frames++; return put.apply(this, args); };
+  const pads = navigator.getGamepads.bind(navigator);
+  navigator.getGamepads = () => (Polls++, pads());
 });
 const cdp = await page.context().newCDPSession(page);
 await cdp.send('Network.enable');
@@ -55,7 +59,7 @@ const Highlighted = () => page.evaluate(() => {
 });
 const sounds = await Partway('the sounds line part-way after the first frame', '#sounds');
 if (!await page.evaluate(() => Frames > 0 && document.getElementById('loading').hidden)) Fail('the loading screen stays');
-if (!/^Loading the sounds: keys wait until they are in \(\d+ of \d+ KB\)$/.test(sounds.trim())) Fail(`the sounds line says "${sounds}"`);
+if (!/^Loading the sounds, keys wait \(\d+ of \d+ KB\)$/.test(sounds.trim())) Fail(`the sounds line says "${sounds}"`);
 console.log(`seen the menu with the line under it: ${sounds.trim()}`);
 await page.keyboard.press('ArrowDown');
 const frames = await page.evaluate(() => Frames);
@@ -65,7 +69,11 @@ if (held && await Highlighted() != 0) Fail('a key answered while the line said k
 await Wait('the sounds line gone', () => document.getElementById('sounds').hidden);
 for (const deadline = Date.now() + 10000; await Highlighted() != 1;)
   if (Date.now() > deadline) Fail('the key pressed while the sounds loaded never counted');
-await page.keyboard.press('ArrowDown');
+for (const action of ['down', 'up']) {  // each held until the game has read it
+  const polls = await page.evaluate(() => Polls);
+  await page.keyboard[action]('ArrowDown');
+  await Wait(`the game reading ArrowDown ${action}`, p => Polls >= p + 2, polls);
+}
 for (const deadline = Date.now() + 10000; await Highlighted() != 2;)
   if (Date.now() > deadline) Fail('a key after the sounds did not count');
 console.log(`seen the key ${held ? 'held back while the line showed, then counted once' : 'counted'}, and the next`);
