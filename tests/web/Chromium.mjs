@@ -6,6 +6,7 @@
 //   does; length false leaves out Content-Length, as a streaming server does.
 //   Answers {origin, server, requests}; requests counts what was asked for.
 //   Launch(options): playwright-core's chromium, options passed on.
+//   HearAudio(page): notes what the page does with Web Audio (window.Heard).
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -46,4 +47,31 @@ export function Launch(options = {}) {
   return chromium.launch({executablePath: '/usr/bin/chromium', ...options, args: ['--no-sandbox',
     '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
     '--disable-component-update', '--disable-sync', ...(options.args || [])]});
+}
+
+// In the page before its scripts: Heard.contexts made, Heard.decoding (sounds
+// in flight), Heard.decoded ({bytes, buffer} each), Heard.sources started
+// ({buffer, loop, ended}); Music() while a looping source goes.
+export function HearAudio(page) {
+  return page.addInitScript(() => {
+    const heard = window.Heard = {contexts: [], decoding: 0, decoded: [], sources: []};
+    const Context = window.AudioContext;
+    window.AudioContext = class extends Context { constructor(...a) { super(...a); heard.contexts.push(this); } };
+    const decode = BaseAudioContext.prototype.decodeAudioData;
+    BaseAudioContext.prototype.decodeAudioData = function(data, ...rest) {
+      const bytes = new Uint8Array(data.slice(0));
+      heard.decoding++;
+      const done = decode.call(this, data, ...rest);
+      done.then(buffer => heard.decoded.push({bytes, buffer}), () => {}).finally(() => heard.decoding--);
+      return done;
+    };
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function(...a) {
+      const source = {buffer: this.buffer, loop: this.loop, ended: false};
+      heard.sources.push(source);
+      this.addEventListener('ended', () => source.ended = true);
+      return start.apply(this, a);
+    };
+    window.Music = () => heard.sources.some(s => s.loop && !s.ended);
+  });
 }
