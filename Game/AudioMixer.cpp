@@ -9,6 +9,8 @@
 #include "Platform/ResourceBundle.h"
 #include "Platform/Time.h"
 
+constexpr int MusicFadeInMilliseconds = 1000;
+
 // Milliseconds modulo 2^32, as SDL's own clock counts them.
 static uint32_t Now()
 {

@@ -13,7 +13,6 @@
 #include "Platform/Audio.h"
 
 constexpr int MaximumAudioChannels = 16;
-constexpr int MusicFadeInMilliseconds = 1000;
 
 struct AudioChannel
 {
