@@ -39,7 +39,6 @@ mergeInto(LibraryManager.library, {
 
   zep_buttons__deps: ['$ZEP', '$ZEPAUDIO'],
   zep_buttons: function() {
-    Module['polls'] = (Module['polls'] || 0) + 1;
     // Held back until the sounds are in, so that the first game has them;
     // a key pressed before then is seen down once.
     if (!ZEP.ready()) return 0;
@@ -84,9 +83,7 @@ mergeInto(LibraryManager.library, {
       ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, 320 * 240 * 4), 320, 240);
     }
     ZEP.ctx.putImageData(ZEP.image, 0, 0);
-    Module['frames'] = ++ZEP.frames;
-    if (ZEP.frames > 1) return;
-    Module['firstFrameTime'] = performance.now();
+    if (++ZEP.frames > 1) return;
     if (Module['onFirstFrame']) Module['onFirstFrame']();
   },
 
@@ -94,9 +91,89 @@ mergeInto(LibraryManager.library, {
     if (Module['onEnded']) Module['onEnded'](status);
   },
 
+  // The game holds still while the page is hidden or its portal asks it to
+  // pause: the page's clock stands still, so the frame pacer and the sounds
+  // go on from the same moment with nothing to catch up, and the sound is
+  // suspended. A portal talks to it with window messages from the page that
+  // embeds it: {zep: 'pause'}, 'resume', 'mute', 'unmute'.
+  $ZEPSTILL__postset: 'ZEPSTILL.init();',
+  $ZEPSTILL: {
+    holds: {hidden: false, paused: false},
+    stoppedat: null,  // the time the clock stopped, null while it runs
+    lost: 0,          // all the time it stood still
+    muted: false,
+    master: null,     // the gain every sound goes through, for muting
+    held: function() { return ZEPSTILL.holds.hidden || ZEPSTILL.holds.paused; },
+    now: function() {
+      return (ZEPSTILL.stoppedat === null ? performance.now() : ZEPSTILL.stoppedat) - ZEPSTILL.lost;
+    },
+    // the sound's context, once a key press has made it
+    context: function() { return ZEPAUDIO.ctx; },
+    // where sounds go: the destination through the master gain
+    output: function(ctx) {
+      if (!ZEPSTILL.master || ZEPSTILL.master.context != ctx) {
+        ZEPSTILL.master = ctx.createGain();
+        ZEPSTILL.master.connect(ctx.destination);
+      }
+      ZEPSTILL.master.gain.value = ZEPSTILL.muted ? 0 : 1;
+      return ZEPSTILL.master;
+    },
+    // The sound as the holds and the mute have it; resuming is allowed
+    // without a new gesture once one has made the context.
+    sound: function() {
+      var ctx = ZEPSTILL.context();
+      if (!ctx) return;
+      ZEPSTILL.output(ctx);
+      if (ZEPSTILL.held()) { if (ctx.state == 'running') ctx.suspend(); }
+      else if (ctx.state == 'suspended') ctx.resume();
+    },
+    // Stops the clock at once; it starts again when the game next looks
+    // (go), so that game and sound go on together.
+    hold: function(why, on) {
+      ZEPSTILL.holds[why] = on;
+      if (ZEPSTILL.held() && ZEPSTILL.stoppedat === null) {
+        ZEPSTILL.stoppedat = performance.now();
+        ZEPSTILL.sound();
+      }
+    },
+    go: function() {
+      if (ZEPSTILL.held()) return false;
+      if (ZEPSTILL.stoppedat !== null) {
+        ZEPSTILL.lost += performance.now() - ZEPSTILL.stoppedat;
+        ZEPSTILL.stoppedat = null;
+        ZEPSTILL.sound();
+      }
+      return true;
+    },
+    init: function() {
+      if (typeof document == 'undefined') return;
+      var hidden = function() { ZEPSTILL.hold('hidden', document.visibilityState == 'hidden'); };
+      document.addEventListener('visibilitychange', hidden);
+      hidden();
+      window.addEventListener('message', function(e) {
+        // from the embedding page only (itself, for a page on its own)
+        if (e.source !== window.parent || !e.data || typeof e.data != 'object') return;
+        var what = e.data.zep;
+        if (what == 'pause' || what == 'resume') ZEPSTILL.hold('paused', what == 'pause');
+        else if (what == 'mute' || what == 'unmute') {
+          ZEPSTILL.muted = what == 'mute';
+          ZEPSTILL.sound();
+        }
+      });
+    }
+  },
+
+  // the page's clock in milliseconds, standing still while the game is held
+  zep_now__deps: ['$ZEPSTILL'],
+  zep_now: function() { return ZEPSTILL.now(); },
+  // 1 while the game is held still, 0 once it may go on
+  zep_still__deps: ['$ZEPSTILL'],
+  zep_still: function() { return ZEPSTILL.go() ? 0 : 1; },
+
   // Voices over Web Audio: sounds decoded from the game's bytes, a sound
   // started on a channel at a volume and per-side levels, and the music. Which
   // channel, and when it is free again, the game decides (Game/AudioMixer).
+  $ZEPAUDIO__deps: ['$ZEPSTILL'],
   $ZEPAUDIO: {
     ctx: null,       // made at the first key press: browsers let sound out only after one
     decoder: null,
@@ -113,7 +190,7 @@ mergeInto(LibraryManager.library, {
         ZEPAUDIO.ctx = new AudioContext();
         ZEPAUDIO.musicsound();
       }
-      if (ZEPAUDIO.ctx.state == 'suspended') ZEPAUDIO.ctx.resume();
+      ZEPSTILL.sound();
     },
     stop: function(node) {
       if (node) try { node.stop(); } catch (e) {}
@@ -129,8 +206,8 @@ mergeInto(LibraryManager.library, {
       src.buffer = s.buffer;
       src.loop = true;
       src.connect(gain);
-      gain.connect(ctx.destination);
-      var elapsed = performance.now() - m.start, full = ZEPAUDIO.musicvolume, t = ctx.currentTime;
+      gain.connect(ZEPSTILL.output(ctx));
+      var elapsed = ZEPSTILL.now() - m.start, full = ZEPAUDIO.musicvolume, t = ctx.currentTime;
       if (elapsed < m.fade) {
         gain.gain.setValueAtTime(full * elapsed / m.fade, t);
         gain.gain.linearRampToValueAtTime(full, t + (m.fade - elapsed) / 1000);
@@ -201,7 +278,7 @@ mergeInto(LibraryManager.library, {
     split.connect(r, 1);
     l.connect(merge, 0, 0);
     r.connect(merge, 0, 1);
-    merge.connect(ctx.destination);
+    merge.connect(ZEPSTILL.output(ctx));
     src.start();
     ZEPAUDIO.voices[channel] = {sound: id, node: src};
     return 1;
@@ -215,7 +292,7 @@ mergeInto(LibraryManager.library, {
   zep_music_start__deps: ['$ZEPAUDIO'],
   zep_music_start: function(id, fade) {
     if (ZEPAUDIO.music) ZEPAUDIO.stop(ZEPAUDIO.music.node);
-    ZEPAUDIO.music = {sound: id, start: performance.now(), fade: Math.max(fade, 0), node: null};
+    ZEPAUDIO.music = {sound: id, start: ZEPSTILL.now(), fade: Math.max(fade, 0), node: null};
     ZEPAUDIO.musicsound();
   },
   zep_music_pause__deps: ['$ZEPAUDIO'],

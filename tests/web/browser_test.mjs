@@ -33,16 +33,25 @@ await page.addInitScript(() => {
     big.getContext('2d').putImageData(image, 0, 0);
     return big;
   };
-  // a pad of 17 buttons, hidden until the test sets Pad, as browsers hide one until pressed
+  // frames shown on the page's canvas, counted as it is drawn
+  window.Frames = 0;
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  CanvasRenderingContext2D.prototype.putImageData = function(...a) {
+    if (this.canvas.id == 'screen') Frames++;
+    return put.apply(this, a);
+  };
+  // a pad of 17 buttons, hidden until the test sets Pad, as browsers hide one
+  // until pressed; Polls counts the game's looks at the buttons, pad and keys
   window.Pad = null;
-  navigator.getGamepads = () => [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
-    buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}];
+  window.Polls = 0;
+  navigator.getGamepads = () => (Polls++, [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
+    buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}]);
 });
 // the page's Web Audio, and the player firing while a source of the shot's sound goes
 await HearAudio(page);
 await page.addInitScript(() => { window.Firing = () => Heard.sources.some(s => s.buffer === Heard.shot && !s.ended); });
 // the player's shot, as the build made it
-const shot = [...fs.readFileSync(path.join(rundir, '..', 'sounds', 'zorvabullet.ogg'))];
+const shotsound = [...fs.readFileSync(path.join(rundir, '..', 'sounds', 'zorvabullet.ogg'))];
 const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 
 // WaitFor(what, checks): canvas shots until zepprobe passes every check,
@@ -61,16 +70,17 @@ async function WaitFor(what, checks) {
     } catch (e) {
       if (Date.now() > deadline) Fail(`${what} not seen (${e.stdout}; last shot ${shot})`);
     }
-    const frames = await page.evaluate(() => Module.frames || 0);
-    await Wait(`a new frame on the way to ${what}`, f => (Module.frames || 0) > f, frames);
+    const frames = await page.evaluate(() => Frames);
+    await Wait(`a new frame on the way to ${what}`, f => Frames > f, frames);
   }
 }
 
 // Read(what, act): act, then wait until the game has read the state twice
+// (the pad is read with the keys once the sounds are in)
 async function Read(what, act) {
-  const polls = await page.evaluate(() => Module.polls);
+  const polls = await page.evaluate(() => Polls);
   await act();
-  await Wait(`the game reading ${what}`, p => Module.polls >= p + 2, polls);
+  await Wait(`the game reading ${what}`, p => Polls >= p + 2, polls);
 }
 // Press(key, ...): each held until the game has read it
 async function Press(...keys) {
@@ -107,7 +117,7 @@ await WaitFor('down-to-credits', Menu(1));
 const sound = await page.evaluate(shot => {
   Heard.shot = Heard.decoded.find(d => d.bytes.length == shot.length && d.bytes.every((b, i) => b == shot[i]))?.buffer;
   return [Heard.contexts.map(c => c.state).join(), Heard.decoded.length, !!Heard.shot];
-}, shot);
+}, shotsound);
 if (sound.join() != 'running,9,true') Fail(`sound ${sound[0]} with ${sound[1]} of 9 sounds and music decoded, the shot among them: ${sound[2]}`);
 console.log('seen sound running after the first key, the 8 sounds and the music decoded');
 await Press('z');
