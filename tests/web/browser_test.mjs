@@ -75,12 +75,12 @@ async function WaitFor(what, checks) {
   }
 }
 
-// Read(what, act): act, then wait until the game has read the state twice
+// Read(what, act): act, then wait until the game has read the state
 // (the pad is read with the keys once the sounds are in)
 async function Read(what, act) {
-  const polls = await page.evaluate(() => Polls);
   await act();
-  await Wait(`the game reading ${what}`, p => Polls >= p + 2, polls);
+  // counted after the act: a poll from before it must not pass for one that saw it
+  await Wait(`the game reading ${what}`, p => Polls > p, await page.evaluate(() => Polls));
 }
 // Press(key, ...): each held until the game has read it
 async function Press(...keys) {
