@@ -2,6 +2,7 @@
 // from the SDL window so that every platform's screen shares it.
 #include "Platform/PixelDoubling.h"
 #include <cstring>
+#include <utility>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -121,9 +122,9 @@ void CopyDoubledPixels(Bitmap *dest, Bitmap *src)
 
 // Each row scaler writes every pixel of in scale times over into each of the
 // scale rows out[0] .. out[scale - 1]. The portable one spells out the first
-// row and copies it to the others; the AVX2 one forms each output vector once
-// with a permute and stores it into every row, as many stores as memcpy of
-// the output makes.
+// row and copies it to the others; the vector ones form each output vector
+// with a shuffle (SSE2) or a permute (AVX2) and store it, row after row, as
+// many stores as memcpy of the output makes.
 typedef void (*ScaleRowFunction)(uint8_t *const *out, const Pixel *in, int width, int scale);
 
 static void ScaleRowPortable(uint8_t *const *out, const Pixel *in, int width, int scale)
@@ -136,7 +137,37 @@ static void ScaleRowPortable(uint8_t *const *out, const Pixel *in, int width, in
 }
 
 #if defined(__x86_64__)
+// SSE2 shuffles take their lane order as a constant: the one of output
+// vector j of each 4 source pixels, which takes pixels (4j + i) / scale.
+template <int scale, int j>
+constexpr int ScaleShuffle()
+{
+	return (4 * j) / scale | (4 * j + 1) / scale << 2 | (4 * j + 2) / scale << 4 | (4 * j + 3) / scale << 6;
+}
+
+template <int scale, int... j>
+__attribute__((target("sse2"))) static inline void StoreScaledSSE2(uint8_t *at, __m128i v, std::integer_sequence<int, j...>)
+{
+	(_mm_storeu_si128((__m128i *)(at + 16 * j), _mm_shuffle_epi32(v, ScaleShuffle<scale, j>())), ...);
+}
+
 // One function for each scale, so that the loops over a block's vectors unroll.
+template <int scale>
+__attribute__((target("sse2"))) static void ScaleRowSSE2(uint8_t *const *out, const Pixel *in, int width, int)
+{
+	int whole = width & ~3;
+	for (int r = 0; r < scale; r++) {
+		uint8_t *row = out[r];
+		for (int x = 0; x < whole; x += 4)
+			StoreScaledSSE2<scale>(row + 4 * (size_t)scale * x, _mm_loadu_si128((const __m128i *)(in + x)),
+				std::make_integer_sequence<int, scale>());
+	}
+	if (whole == width) return;
+	uint8_t *rest[MaximumScale];
+	for (int r = 0; r < scale; r++) rest[r] = out[r] + 4 * (size_t)scale * whole;
+	ScaleRowPortable(rest, in + whole, width - whole, scale);
+}
+
 template <int scale>
 __attribute__((target("avx2"))) static void ScaleRowAVX2(uint8_t *const *out, const Pixel *in, int width, int)
 {
@@ -167,7 +198,10 @@ static ScaleRowFunction RowScaler(DoublingPath path, int scale)
 #if defined(__x86_64__)
 	static const ScaleRowFunction avx2[MaximumScale + 1] = {nullptr, nullptr, nullptr, ScaleRowAVX2<3>, ScaleRowAVX2<4>,
 		ScaleRowAVX2<5>, ScaleRowAVX2<6>, ScaleRowAVX2<7>, ScaleRowAVX2<8>, ScaleRowAVX2<9>};
+	static const ScaleRowFunction sse2[MaximumScale + 1] = {nullptr, nullptr, nullptr, ScaleRowSSE2<3>, ScaleRowSSE2<4>,
+		ScaleRowSSE2<5>, ScaleRowSSE2<6>, ScaleRowSSE2<7>, ScaleRowSSE2<8>, ScaleRowSSE2<9>};
 	if (path == DoublingAVX2) return avx2[scale];
+	if (path == DoublingSSE2) return sse2[scale];
 #else
 	(void)path;
 	(void)scale;
@@ -191,7 +225,8 @@ void CopyScaledPixelsUsing(Bitmap *dest, Bitmap *src, int scale, DoublingPath pa
 
 void CopyScaledPixels(Bitmap *dest, Bitmap *src, int scale)
 {
-	static const DoublingPath best = IsDoublingPathAvailable(DoublingAVX2) ? DoublingAVX2 : DoublingPortable;
+	static const DoublingPath best = IsDoublingPathAvailable(DoublingAVX2) ? DoublingAVX2
+		: IsDoublingPathAvailable(DoublingSSE2) ? DoublingSSE2 : DoublingPortable;
 	if (scale == 2) return CopyDoubledPixels(dest, src);
 	CopyScaledPixelsUsing(dest, src, scale, best);
 }
