@@ -140,15 +140,14 @@ static void ScaleRowPortable(uint8_t *const *out, const Pixel *in, int width, in
 // SSE2 shuffles take their lane order as a constant: the one of output
 // vector j of each 4 source pixels, which takes pixels (4j + i) / scale.
 template <int scale, int j>
-constexpr int ScaleShuffle()
-{
-	return (4 * j) / scale | (4 * j + 1) / scale << 2 | (4 * j + 2) / scale << 4 | (4 * j + 3) / scale << 6;
-}
+constexpr int scaleshuffle =
+	(4 * j) / scale | (4 * j + 1) / scale << 2 | (4 * j + 2) / scale << 4 | (4 * j + 3) / scale << 6;
 
 template <int scale, int... j>
 __attribute__((target("sse2"))) static inline void StoreScaledSSE2(uint8_t *at, __m128i v, std::integer_sequence<int, j...>)
 {
-	(_mm_storeu_si128((__m128i *)(at + 16 * j), _mm_shuffle_epi32(v, ScaleShuffle<scale, j>())), ...);
+	// the lane order in parentheses: unoptimised, the shuffle is a macro
+	(_mm_storeu_si128((__m128i *)(at + 16 * j), _mm_shuffle_epi32(v, (scaleshuffle<scale, j>))), ...);
 }
 
 // One function for each scale, so that the loops over a block's vectors unroll.
