@@ -1,6 +1,6 @@
 // The simulator's platform in the browser's build run under node: SDL's start,
 // its memory streams and SDL_mixer's calls as the game makes them, answered
-// without sound, and no screen. Every sound the game starts is heard as the
+// without sound, a clock that never waits, and no screen. Every sound the game starts is heard as the
 // desktop simulator hears it through SDL_mixer (volume, panning, length), so
 // both builds give the same figures. Needs Emscripten's SDL headers and
 // tools/simulate/Simulation.h.
@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <emscripten.h>
 #include "Platform/PixelDoubledScreen.h"
+#include "Platform/Time.h"
 #include "tools/simulate/Simulation.h"
 
 extern "C" {
@@ -135,12 +137,18 @@ Mix_Chunk *Mix_LoadWAV_RW(SDL_RWops *rw, int freesrc)
 void Mix_FreeChunk(Mix_Chunk *chunk) { free(chunk); }
 Mix_Music *Mix_LoadMUS_RW(SDL_RWops *) { return (Mix_Music *)calloc(1, sizeof(Mix_Music)); }
 void Mix_FreeMusic(Mix_Music *music) { free(music); }
+int Mix_HaltChannel(int) { return 0; }
 int Mix_FadeInMusic(Mix_Music *, int, int) { return 0; }
 int Mix_HaltMusic() { return 0; }
 void Mix_PauseMusic() {}
 void Mix_ResumeMusic() {}
 int Mix_VolumeMusic(int) { return MIX_MAX_VOLUME; }
 }
+
+// The clock, for the mixer's channel bookkeeping; nothing here waits.
+int TicksPerSecond() { return 1000; }
+uint64_t GetTicks() { return (uint64_t)emscripten_get_now(); }
+void SleepForTicks(uint64_t) {}
 
 // The game draws into the simulation's own bitmap; a background loader's
 // progress bar, the only other drawing, never shows with the file loader.

@@ -4,6 +4,10 @@
 # it is started in. tools/simulate/golden.sh checks its figures.
 add_executable(simulate-node ${CMAKE_CURRENT_LIST_DIR}/simulate.cpp ${CMAKE_CURRENT_LIST_DIR}/Simulation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NodePlatform.cpp)
+# where the game plays its voices over SDL_mixer, those calls reach NodePlatform's
+if(EXISTS ${CMAKE_SOURCE_DIR}/Platform/SDL/Audio.cpp)
+  target_sources(simulate-node PRIVATE ${CMAKE_SOURCE_DIR}/Platform/SDL/Audio.cpp)
+endif()
 target_include_directories(simulate-node PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(simulate-node PRIVATE -O2)
 # the archive alone, without the page's link options (zep.js, the web environment)
