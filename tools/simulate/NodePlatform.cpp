@@ -83,8 +83,9 @@ int Mix_QuerySpec(int *frequency, Uint16 *format, int *channels)
 
 int Mix_AllocateChannels(int n)
 {
-	if (n >= 0) numchannels = n < 32 ? n : 32;
-	return numchannels;
+	if (n < 0) return numchannels;
+	for (int i = numchannels; i < n && i < 32; i++) grouptag[i] = -1;  // in no group, as SDL_mixer has them
+	return numchannels = n < 32 ? n : 32;
 }
 
 int Mix_ReserveChannels(int n) { return reserved = n < numchannels ? n : numchannels; }
