@@ -112,9 +112,9 @@ async function WaitFor(where, what, checks) {
 // Press(page, where, key): held until the game has read it twice
 async function Press(page, where, key) {
   for (const action of ['down', 'up']) {
-    const p = await where.evaluate(() => Polls);
     await page.keyboard[action](key);
-    await Wait(where, `the game reading ${key} ${action}`, p => Polls >= p + 2, p);
+    // counted after the key: a poll from before it must not pass for one that saw it
+    await Wait(where, `the game reading ${key} ${action}`, p => Polls > p, await where.evaluate(() => Polls));
   }
 }
 
