@@ -1,9 +1,9 @@
-// The simulator's platform in the browser's build run under node: SDL's start,
-// its memory streams and SDL_mixer's calls as the game makes them, answered
-// without sound, a clock that never waits, and no screen. Every sound the game starts is heard as the
-// desktop simulator hears it through SDL_mixer (volume, panning, length), so
-// both builds give the same figures. Needs Emscripten's SDL headers and
-// tools/simulate/Simulation.h.
+// The simulator's platform in the browser's build run under node: SDL's
+// start, its memory streams and SDL_mixer's calls as Platform/SDL/Audio.cpp
+// makes them, answered without sound; a clock that never waits; no screen.
+// Every sound the game starts is heard as the desktop simulator hears it
+// through SDL_mixer (volume, panning, length), so both builds give the same
+// figures. Needs Emscripten's SDL headers and tools/simulate/Simulation.h.
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <cstdint>
@@ -32,8 +32,7 @@ void SDL_FreeRW(SDL_RWops *rw) { free(rw); }
 }
 
 static bool audioopen;
-static int numchannels, reserved;
-static int grouptag[32];
+static int numchannels;
 
 struct _Mix_Music
 {
@@ -63,7 +62,6 @@ static Uint32 DecodedLength(const Uint8 *data, size_t size)
 
 extern "C" {
 int Mix_Init(int flags) { return flags & MIX_INIT_OGG; }
-void Mix_Quit() {}
 
 int Mix_OpenAudio(int, Uint16, int, int)
 {
@@ -83,29 +81,9 @@ int Mix_QuerySpec(int *frequency, Uint16 *format, int *channels)
 
 int Mix_AllocateChannels(int n)
 {
-	if (n < 0) return numchannels;
-	for (int i = numchannels; i < n && i < 32; i++) grouptag[i] = -1;  // in no group, as SDL_mixer has them
-	return numchannels = n < 32 ? n : 32;
+	if (n >= 0) numchannels = n;
+	return numchannels;
 }
-
-int Mix_ReserveChannels(int n) { return reserved = n < numchannels ? n : numchannels; }
-
-int Mix_GroupChannels(int from, int to, int tag)
-{
-	int n = 0;
-	for (int i = from; i <= to && i < numchannels; i++, n++) grouptag[i] = tag;
-	return n;
-}
-
-// Nothing ever plays, so the group's first channel is always free.
-int Mix_GroupAvailable(int tag)
-{
-	for (int i = reserved; i < numchannels; i++)
-		if (grouptag[i] == tag) return i;
-	return -1;
-}
-
-int Mix_GroupOldest(int) { return -1; }
 
 int Mix_Volume(int, int volume)
 {
@@ -142,7 +120,6 @@ int Mix_HaltChannel(int) { return 0; }
 int Mix_FadeInMusic(Mix_Music *, int, int) { return 0; }
 int Mix_HaltMusic() { return 0; }
 void Mix_PauseMusic() {}
-void Mix_ResumeMusic() {}
 int Mix_VolumeMusic(int) { return MIX_MAX_VOLUME; }
 }
 

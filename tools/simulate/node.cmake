@@ -2,12 +2,10 @@
 # of Platform/Web/web.cmake): the game's own wasm objects from zepweb, with
 # NodePlatform.cpp in place of the page, reading the bundles from the folder
 # it is started in. tools/simulate/golden.sh checks its figures.
+# The voices are the desktop's, over SDL_mixer, whose calls NodePlatform.cpp
+# answers; the page's (Platform/Web/Audio.cpp) is then never linked.
 add_executable(simulate-node ${CMAKE_CURRENT_LIST_DIR}/simulate.cpp ${CMAKE_CURRENT_LIST_DIR}/Simulation.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/NodePlatform.cpp)
-# where the game plays its voices over SDL_mixer, those calls reach NodePlatform's
-if(EXISTS ${CMAKE_SOURCE_DIR}/Platform/SDL/Audio.cpp)
-  target_sources(simulate-node PRIVATE ${CMAKE_SOURCE_DIR}/Platform/SDL/Audio.cpp)
-endif()
+  ${CMAKE_CURRENT_LIST_DIR}/NodePlatform.cpp ${CMAKE_SOURCE_DIR}/Platform/SDL/Audio.cpp)
 target_include_directories(simulate-node PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(simulate-node PRIVATE -O2)
 # the archive alone, without the page's link options (zep.js, the web environment)
