@@ -67,3 +67,6 @@ add_custom_command(OUTPUT ${ZEP_WEB_ZIP}
   DEPENDS zep ${ZEP_SITE_FILES}
   COMMENT "Packing zep-web-${PROJECT_VERSION}.zip")
 add_custom_target(zep-site ALL DEPENDS ${ZEP_WEB_ZIP})
+
+# the golden runs from this build, under node
+include(tools/simulate/node.cmake)
