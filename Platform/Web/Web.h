@@ -11,8 +11,9 @@ uint32_t zep_buttons();
 // the counts; 0 when there is none, 1 for one of the browser's "standard"
 // mapping, 2 for one of another mapping.
 int zep_pad(uint32_t *buttons, float *axes, int *nbuttons, int *naxes);
-// 1 once, after the page has put the late sound bundle into the file system
-int zep_take_sounds();
+// 1 while the page is still fetching the sound bundle, which it puts into
+// the file system when it arrives
+int zep_bundles_coming();
 // shows a 320x240 frame of RGBA pixels
 void zep_present(const void *pixels);
 // tells the page that the game has ended

@@ -23,8 +23,8 @@ target_link_options(zepweb INTERFACE -O2 -msimd128 -mbulk-memory -sENVIRONMENT=w
 add_executable(zep Platform/Web/Start.cpp)
 target_link_libraries(zep PRIVATE zepweb)
 # ASYNCIFY lets the game's own loops sleep and hand the main thread to the
-# browser; the page writes the bundles into the file system and hears of an
-# exit() (EXIT_RUNTIME).
+# browser; the page writes the bundles into the file system, and the runtime
+# ends when main returns (EXIT_RUNTIME).
 target_link_options(zep PRIVATE -sASYNCIFY -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1
   "-sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency")
 set_target_properties(zep PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZEP_SITE_DIR}

@@ -74,11 +74,7 @@ mergeInto(LibraryManager.library, {
     return pad.mapping == 'standard' ? 1 : 2;
   },
 
-  zep_take_sounds: function() {
-    if (!Module['soundsArrived']) return 0;
-    Module['soundsArrived'] = false;
-    return 1;
-  },
+  zep_bundles_coming: function() { return Module['soundsIn'] ? 0 : 1; },
 
   zep_present__deps: ['$ZEP'],
   zep_present: function(pixels) {
