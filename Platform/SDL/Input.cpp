@@ -3,6 +3,7 @@
 // first gamepad from its own snapshot, read at each call.
 #include "Platform/Input.h"
 #include <SDL.h>
+#include "Platform/KeyButtons.h"
 #include "Platform/SDL/Pads.h"
 #include "Platform/Time.h"
 
@@ -14,23 +15,10 @@ bool HandleInput()
 	return true;
 }
 
-static const struct
-{
-	SDLKey key;
-	uint32_t button;
-} buttonkeys[] = {
-	{SDLK_LEFT, LeftButton},
-	{SDLK_RIGHT, RightButton},
-	{SDLK_UP, UpButton},
-	{SDLK_DOWN, DownButton},
-	{SDLK_z, Fire1Button},
-	{SDLK_x, Fire2Button},
-	{SDLK_y, Fire3Button},
-	{SDLK_LSHIFT, Fire4Button},
-	{SDLK_RETURN, ReturnButton},
-	{SDLK_SPACE, SpaceButton},
-	{SDLK_ESCAPE, EscapeButton},
-};
+static_assert(SDLK_LEFT == 276 && SDLK_RIGHT == 275 && SDLK_UP == 273 && SDLK_DOWN == 274 && SDLK_z == 'z' &&
+		SDLK_x == 'x' && SDLK_y == 'y' && SDLK_LSHIFT == 304 && SDLK_RETURN == '\r' && SDLK_SPACE == ' ' &&
+		SDLK_ESCAPE == 27,
+	"the key symbols of KeyButtons.h are SDL 1.2's");
 
 // Looking for pads restarts SDL's joystick subsystem, which drops what an open
 // pad holds: once a second at most, and with a pad open only when the
@@ -61,7 +49,7 @@ uint32_t GetButtonState()
 {
 	const Uint8 *keys = SDL_GetKeyState(nullptr);
 	uint32_t state = GetPadState();
-	for (const auto &k : buttonkeys)
-		if (keys[k.key]) state |= k.button;
+	for (const KeyButton &k : KeyButtons)
+		if (keys[k.symbol]) state |= k.button;
 	return state;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 extern "C" {
+// the keys to keep in the button state: each one's browser name and bit
+void zep_keys(const char *const *names, const uint32_t *bits, int count);
 // the button state the page keeps from key events (Platform/Input.h bits)
 uint32_t zep_buttons();
 // The first connected gamepad as the browser reports it, untranslated:
