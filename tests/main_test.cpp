@@ -111,19 +111,20 @@ protected:
 		SDL_Surface *window = SDL_GetVideoSurface();
 		return *(Pixel *)((uint8_t *)window->pixels + (ptrdiff_t)(2 * y) * window->pitch + 8 * x) & 0xFFFFFF;
 	}
-	// Draws with draw() into a clear 320x240 canvas, then looks at the window
+	// Draws with draw() into a clear canvas of the screen's size, then looks at the window
 	// where it drew: the one colour there (0 when colours differ) or, asdrawn,
 	// 1 when every pixel is there as drawn (else 0).
 	template <typename Draw>
 	static Pixel Look(Draw draw, bool asdrawn = false)
 	{
-		std::vector<Pixel> canvas(320 * 240, 0);
+		const int w = ScreenWidth(), h = ScreenHeight();
+		std::vector<Pixel> canvas((size_t)(w * h), 0);
 		Bitmap bitmap;
-		InitializeBitmap(&bitmap, 320, 240, 320 * 4, canvas.data());
+		InitializeBitmap(&bitmap, w, h, w * 4, canvas.data());
 		draw(&bitmap);
 		Pixel colour = 0;
-		for (int i = 0; i < 320 * 240; i++) {
-			Pixel p = WindowPixel(i % 320, i / 320);
+		for (int i = 0; i < w * h; i++) {
+			Pixel p = WindowPixel(i % w, i / w);
 			if (!(canvas[i] & 0x80000000u)) continue;
 			if (asdrawn ? p != (canvas[i] & 0xFFFFFF) : colour && p != colour) return 0;
 			colour = asdrawn ? 1 : p;
@@ -161,7 +162,7 @@ protected:
 		snprintf(score, sizeof score, "Score: %05d", game.score);
 		if (game.star && Look([&](Bitmap *b) { DrawStringToTheLeftOf(b, &OL8Font, 312, 4, ~0u, score); }) == White &&
 			ShowsLives(game.player.lives)) {
-			auto gameover = [](Bitmap *b) { DrawStringCenteredInRectangle(b, &OL12Font, 0, 0, 320, 240, ~0u, "Game Over"); };
+			auto gameover = [](Bitmap *b) { DrawStringCenteredInRectangle(b, &OL12Font, 0, 0, ScreenWidth(), ScreenHeight(), ~0u, "Game Over"); };
 			return Look(gameover) == White ? 'G' : 'P';
 		}
 		SDL_Surface *window = SDL_GetVideoSurface();

@@ -16,8 +16,8 @@ int zep_pad(uint32_t *buttons, float *axes, int *nbuttons, int *naxes);
 // 1 while the page is still fetching the sound bundle, which it puts into
 // the file system when it arrives
 int zep_bundles_coming();
-// shows a 320x240 frame of RGBA pixels
-void zep_present(const void *pixels);
+// shows a frame of RGBA pixels, the same size every time
+void zep_present(const void *pixels, int width, int height);
 // tells the page that the game has ended
 void zep_ended(int status);
 }

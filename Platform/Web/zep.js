@@ -80,11 +80,15 @@ mergeInto(LibraryManager.library, {
   zep_bundles_coming: function() { return Module['soundsIn'] ? 0 : 1; },
 
   zep_present__deps: ['$ZEP'],
-  zep_present: function(pixels) {
-    // a view of the frame where it lies (memory never grows), copied once
+  zep_present: function(pixels, width, height) {
+    // a view of the frame where it lies (memory never grows), made once,
+    // with the canvas the frame's size
     if (!ZEP.image) {
-      ZEP.ctx = Module['canvas'].getContext('2d', {alpha: false});
-      ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, 320 * 240 * 4), 320, 240);
+      var canvas = Module['canvas'];
+      canvas.width = width;
+      canvas.height = height;
+      ZEP.ctx = canvas.getContext('2d', {alpha: false});
+      ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
     }
     ZEP.ctx.putImageData(ZEP.image, 0, 0);
     Module['frames'] = ++ZEP.frames;

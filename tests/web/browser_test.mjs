@@ -33,15 +33,16 @@ page.on('pageerror', e => problems.push(`page error: ${e.message}`));
 page.on('requestfailed', r => problems.push(`failed request: ${r.url()}`));
 page.on('response', r => { if (r.status() >= 400) problems.push(`${r.status()}: ${r.url()}`); });
 page.on('request', r => { if (!r.url().startsWith(origin) && !r.url().startsWith('data:')) problems.push(`other host: ${r.url()}`); });
-// The canvas holds the 320x240 frame that the page shows doubled: doubled
-// here by hand, as a 640x480 canvas, to compare with the desktop window's.
+// The canvas holds the game's frame that the page shows doubled: doubled
+// here by hand, to compare with the desktop window's.
 await page.addInitScript(() => {
   window.Doubled = () => {
-    const small = Module.canvas.getContext('2d').getImageData(0, 0, 320, 240).data;
+    const [w, h] = [Module.canvas.width, Module.canvas.height];
+    const small = Module.canvas.getContext('2d').getImageData(0, 0, w, h).data;
     const big = document.createElement('canvas');
-    [big.width, big.height] = [640, 480];
-    const image = big.getContext('2d').createImageData(640, 480);
-    for (let i = 0; i < 640 * 480; i++) image.data.set(small.subarray(...[0, 4].map(k => 4 * (((i / 640 | 0) >> 1) * 320 + (i % 640 >> 1)) + k)), 4 * i);
+    [big.width, big.height] = [2 * w, 2 * h];
+    const image = big.getContext('2d').createImageData(2 * w, 2 * h);
+    for (let i = 0; i < 4 * w * h; i++) image.data.set(small.subarray(...[0, 4].map(k => 4 * (((i / (2 * w) | 0) >> 1) * w + (i % (2 * w) >> 1)) + k)), 4 * i);
     big.getContext('2d').putImageData(image, 0, 0);
     return big;
   };
@@ -96,11 +97,12 @@ await WaitFor('menu', Menu(0));
 const native = fs.readFileSync(nativeshot).toString('base64');
 const differing = await page.evaluate(native => {
   const rgb = Uint8Array.from(atob(native), c => c.charCodeAt(0));
-  const canvas = Doubled().getContext('2d').getImageData(0, 0, 640, 480).data;
+  const big = Doubled(), canvas = big.getContext('2d').getImageData(0, 0, big.width, big.height).data;
   const out = [];
   const yellow = (p, i) => p[i] == p[i + 1] && p[i + 2] == 128;
-  for (let i = 0; i < 640 * 480; i++) {
-    const [y, same] = [Math.floor(i / 640), [0, 1, 2].every(k => canvas[4 * i + k] == rgb[3 * i + k])];
+  if (rgb.length != 3 * big.width * big.height) return -1;
+  for (let i = 0; i < big.width * big.height; i++) {
+    const [y, same] = [Math.floor(i / big.width), [0, 1, 2].every(k => canvas[4 * i + k] == rgb[3 * i + k])];
     if (!same && !(y >= 280 && y < 310 && yellow(canvas, 4 * i) && yellow(rgb, 3 * i))) out.push(i);
   }
   return out.length;
@@ -200,6 +202,13 @@ expect('a 150 ms channel stops after 150 ms', lasts(mixer.timed, 150));
 expect('a loop count of 2 plays three times', lasts(mixer.looped, 3 * mixer.duration));
 expect('a 300 ms fade-in fades for 300 ms', mixer.faded.result == 2 && lasts(mixer.faded, 300) && mixer.playing == 1);
 console.log('seen the mixer keep its groups, times, loops and fades');
+
+// a damaged bundle stops the game before its menu, and the page says what the game said
+await page.route('**/Graphics/Title.laser', route => route.fulfill({body: Buffer.alloc(100)}));
+await page.goto(origin + '/');
+await Wait('the refusal', () => /cannot start: the bundle file "Graphics.Title.laser" was refused/.test(document.body.innerText));
+await page.unroute('**/Graphics/Title.laser');
+console.log('seen a damaged bundle named');
 
 // a browser without WebAssembly's SIMD is told so in a sentence
 await page.addInitScript(() => { WebAssembly.validate = () => false; });
