@@ -16,10 +16,9 @@ add_custom_command(OUTPUT ${ZEP_ART_PNGS}
   VERBATIM)
 
 set(ZEP_BUNDLES)
-foreach(pair "Sprites|Graphics/Sprites" "Title|Graphics/Title" "NightSky|Graphics/Backgrounds/NightSky")
-  string(REPLACE "|" ";" parts ${pair})
-  list(GET parts 0 manifest)
-  list(GET parts 1 bundle)
+# each from the manifest of its own name
+foreach(bundle ${ZEP_PICTURE_BUNDLES})
+  get_filename_component(manifest ${bundle} NAME)
   set(copy ${ZEP_ART_DIR}/${manifest}.txt)
   set(out ${ZEP_RUN_DIR}/${bundle}.laser)
   add_custom_command(OUTPUT ${out}
@@ -31,3 +30,4 @@ foreach(pair "Sprites|Graphics/Sprites" "Title|Graphics/Title" "NightSky|Graphic
   list(APPEND ZEP_BUNDLES ${out})
 endforeach()
 add_custom_target(zep-pictures ALL DEPENDS ${ZEP_BUNDLES})
+target_include_directories(zepcore PRIVATE ${CMAKE_BINARY_DIR}/generated)
