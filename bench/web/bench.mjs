@@ -1,41 +1,12 @@
 // bench/web/run.sh's measurements: node bench.mjs <site> <wasm bench folder> <loads> <native crowded frame lines>
-import { chromium } from '../../tests/web/node_modules/playwright-core/index.mjs';
-import fs from 'node:fs';
-import http from 'node:http';
-import path from 'node:path';
-import zlib from 'node:zlib';
+import { Launch, Serve } from '../../tests/web/Chromium.mjs';
 
 const [site, benchdir, loads, native] = process.argv.slice(2);
-const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
-// Every file compressed once before the first load, as a web host serves
-// them from its cache: compressing on each request held each response up by
-// 15 to 35 ms here, one after another, and that was the server's time, not
-// the page's.
-const compressed = new Map();
-function Compress(folder) {
-  for (const e of fs.readdirSync(folder, {withFileTypes: true})) {
-    const file = path.join(folder, e.name);
-    if (e.isDirectory()) Compress(file);
-    else compressed.set(file, zlib.gzipSync(fs.readFileSync(file), {level: 9}));
-  }
-}
-Compress(site);
-Compress(benchdir);
-const server = http.createServer((req, res) => {
-  let name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
-  const root = name.startsWith('/bench/') ? benchdir : site;
-  name = path.join(root, name.replace(/^\/bench\//, '/').replace(/\/$/, '/index.html'));
-  const body = compressed.get(name);
-  if (!body) return res.writeHead(404).end();
-  res.writeHead(200, {'Content-Type': types[path.extname(name)] || 'application/octet-stream',
-    'Content-Encoding': 'gzip', 'Content-Length': body.length});
-  res.end(body);
-});
-await new Promise(done => server.listen(0, '127.0.0.1', done));
-const origin = `http://127.0.0.1:${server.address().port}`;
-const browser = await chromium.launch({executablePath: '/usr/bin/chromium', args: ['--no-sandbox',
-  '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-  '--disable-component-update', '--disable-sync']});
+// compressed once before the first load, as a web host serves from its cache:
+// compressing on each request held each response up by 15 to 35 ms here,
+// and that was the server's time, not the page's
+const {origin, server} = await Serve({'/': site, '/bench/': benchdir}, {gzip: true});
+const browser = await Launch();
 const median = a => a.slice().sort((x, y) => x - y)[Math.floor(a.length / 2)];
 const kb = bytes => (bytes / 1024).toFixed(0) + ' KB';
 

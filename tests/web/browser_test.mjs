@@ -2,11 +2,10 @@
 //   node browser_test.mjs <site> <run folder> <zepprobe> <shots> <native menu shot as raw RGB>
 // The canvas is read back as PNG and checked by zepprobe, as the desktop
 // window's screenshots are; keys are held until the game has read them.
-import { chromium } from 'playwright-core';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
+import { Launch, Serve } from './Chromium.mjs';
 
 const [site, rundir, probe, shots, nativeshot] = process.argv.slice(2);
 const problems = [];
@@ -14,19 +13,8 @@ let step = 0;
 
 const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
 
-// every request is answered from the site folder, or 404
-const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
-const server = http.createServer((req, res) => {
-  const name = path.join(site, decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/\/$/, '/index.html'));
-  if (!name.startsWith(site) || !fs.existsSync(name)) return res.writeHead(404).end();
-  res.writeHead(200, {'Content-Type': types[path.extname(name)] || 'application/octet-stream'}).end(fs.readFileSync(name));
-});
-await new Promise(done => server.listen(0, '127.0.0.1', done));
-const origin = `http://127.0.0.1:${server.address().port}`;
-
-const browser = await chromium.launch({executablePath: '/usr/bin/chromium', args: ['--no-sandbox',
-  '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-  '--disable-component-update', '--disable-sync']});
+const {origin, server} = await Serve({'/': site});
+const browser = await Launch();
 const page = await browser.newPage({viewport: {width: 800, height: 600}});
 page.on('console', m => { if (m.type() == 'error') problems.push(`console: ${m.text()}`); });
 page.on('pageerror', e => problems.push(`page error: ${e.message}`));

@@ -1,0 +1,49 @@
+// What the browser test and the browser bench share: a static server for the
+// built site on 127.0.0.1 and Debian's chromium started as this machine needs
+// it (no sandbox as root, no background traffic to hosts it cannot reach).
+//   Serve(folders, {gzip, length}): folders maps a URL prefix ('/', '/bench/')
+//   to a folder; gzip compresses every file once, up front, as a host's cache
+//   does; length false leaves out Content-Length, as a streaming server does.
+//   Answers {origin, server, requests}; requests counts what was asked for.
+//   Launch(options): playwright-core's chromium, options passed on.
+import { chromium } from 'playwright-core';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+import zlib from 'node:zlib';
+
+const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
+
+export async function Serve(folders, {gzip = false, length = true, port = 0} = {}) {
+  const prefixes = Object.keys(folders).sort((a, b) => b.length - a.length);
+  const cache = new Map();
+  const Body = file => {
+    if (!cache.has(file)) {
+      const bytes = fs.readFileSync(file);
+      cache.set(file, gzip ? zlib.gzipSync(bytes, {level: 9}) : bytes);
+    }
+    return cache.get(file);
+  };
+  const requests = [];
+  const server = http.createServer((req, res) => {
+    const url = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    requests.push(url);
+    const prefix = prefixes.find(p => url.startsWith(p));
+    const root = prefix && path.resolve(folders[prefix]);
+    const file = root && path.join(root, url.slice(prefix.length).replace(/(^|\/)$/, '$1index.html'));
+    if (!file || !file.startsWith(root + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile())
+      return res.writeHead(404).end();
+    const body = Body(file), head = {'Content-Type': types[path.extname(file)] || 'application/octet-stream'};
+    if (gzip) head['Content-Encoding'] = 'gzip';
+    if (length) head['Content-Length'] = body.length;
+    res.writeHead(200, head).end(body);
+  });
+  await new Promise(done => server.listen(port, '127.0.0.1', done));
+  return {origin: `http://127.0.0.1:${server.address().port}`, server, requests};
+}
+
+export function Launch(options = {}) {
+  return chromium.launch({executablePath: '/usr/bin/chromium', ...options, args: ['--no-sandbox',
+    '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync', ...(options.args || [])]});
+}
