@@ -2,7 +2,8 @@
 // without the complete bundle set, and then alternates between the title
 // menu and play; the title menu and the credits screen draw over the title
 // picture. Every loop paces itself at 60 frames per second, reacts to newly
-// pressed buttons only and passes a closed window straight up. Needs the
+// pressed buttons only, passes a closed window straight up and takes up a
+// sound bundle that arrived late between its frames. Needs the
 // game logic (Game/Game), the screen, input, the frame rate manager and the
 // fonts.
 #include "Game/Main.h"

@@ -12,3 +12,6 @@ file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/GameBundles.h CONTENT
 #define ZEP_GAME_BUNDLES \"${ZEP_GAME_BUNDLES_C}\"
 #define ZEP_SOUND_BUNDLE \"${ZEP_SOUND_BUNDLE}\"
 ")
+# every target that compiles it, the sanitizer build's probe library too
+set_source_files_properties(${CMAKE_SOURCE_DIR}/Platform/GameResources.cpp PROPERTIES
+  INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}/generated)

@@ -13,7 +13,7 @@ endforeach()
 
 list(REMOVE_ITEM ZEP_WEB_SOURCES ${CMAKE_SOURCE_DIR}/Platform/Web/Start.cpp)
 add_library(zepweb STATIC ${ZEP_WEB_SOURCES})
-target_include_directories(zepweb PUBLIC ${CMAKE_SOURCE_DIR} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+target_include_directories(zepweb PUBLIC ${CMAKE_SOURCE_DIR})
 # SIMD for the vector paths beside the scalar loops, bulk memory so that a
 # long memcpy is one instruction instead of a call out to JavaScript
 target_compile_options(zepweb PUBLIC -O2 -msimd128 -mbulk-memory "-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=")
