@@ -9,3 +9,5 @@
 // length stored through size. Null when it cannot be had: *why then says why,
 // or is null when there is no such file.
 [[nodiscard]] uint8_t *AllocAndReadBundleFile(const char *filename, size_t *size, const char **why);
+// Whether there is a file by that name to read.
+[[nodiscard]] bool BundleFileExists(const char *filename);

@@ -1,4 +1,5 @@
-// Bundle files read with the C runtime's file functions, for the desktop.
+// Bundle files read with the C runtime's file functions: the desktop, and
+// the browser build's benchmark and simulator, which have a file system.
 #include <sys/stat.h>
 #include <cerrno>
 #include <cstdio>
@@ -38,4 +39,10 @@ uint8_t *AllocAndReadBundleFile(const char *filename, size_t *size, const char *
 	}
 	*size = filesize;
 	return block;
+}
+
+bool BundleFileExists(const char *filename)
+{
+	struct stat st;
+	return stat(filename, &st) == 0;
 }

@@ -20,3 +20,5 @@ uint8_t *AllocAndReadBundleFile(const char *filename, size_t *size, const char *
 	*size = (size_t)length;
 	return block;
 }
+
+bool BundleFileExists(const char *filename) { return zep_bundle_size(filename) >= 0; }

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 extern "C" {
+// the keys to keep in the button state: each one's browser name and bit
+void zep_keys(const char *const *names, const uint32_t *bits, int count);
 // the button state the page keeps from key events (Platform/Input.h bits)
 uint32_t zep_buttons();
 // The first connected gamepad as the browser reports it, untranslated:
@@ -11,14 +13,15 @@ uint32_t zep_buttons();
 // the counts; 0 when there is none, 1 for one of the browser's "standard"
 // mapping, 2 for one of another mapping.
 int zep_pad(uint32_t *buttons, float *axes, int *nbuttons, int *naxes);
-// 1 once, after the page has added the late sound bundle to its bundles
-int zep_take_sounds();
+// 1 while the page is still fetching the sound bundle, which it adds to its
+// bundle files when it arrives
+int zep_bundles_coming();
 // the length of a bundle file the page holds, or -1 when it holds none by that name
 int zep_bundle_size(const char *filename);
 // copies the bundle file into out, which has room for it, and lets the page forget it
 void zep_bundle_take(const char *filename, void *out);
-// shows a 320x240 frame of RGBA pixels
-void zep_present(const void *pixels);
+// shows a frame of RGBA pixels, the same size every time
+void zep_present(const void *pixels, int width, int height);
 // tells the page that the game has ended
 void zep_ended(int status);
 // the page's clock in milliseconds, which stands still while the game is held

@@ -4,6 +4,7 @@
 # (ZEP_HOST_BUILD), as the bundles do.
 set(ZEP_HOST_BUILD "${CMAKE_SOURCE_DIR}/build" CACHE PATH "the native build that made the fonts")
 set(ZEP_SITE_DIR "${CMAKE_BINARY_DIR}/site" CACHE PATH "where zep.js and zep.wasm go")
+include(${CMAKE_SOURCE_DIR}/cmake/bundlenames.cmake)
 file(GLOB ZEP_WEB_SOURCES CONFIGURE_DEPENDS
   Graphics/*.cpp Game/*.cpp Platform/*.cpp Platform/Windows/*.cpp Platform/Web/*.cpp)
 foreach(size 8 12 16)
@@ -27,7 +28,8 @@ function(zep_web_link_options target)
 endfunction()
 
 # The site beside zep.js, and the whole of it as the zip for a game portal:
-# build-web/zep-web-<version>.zip. The picture bundles, which the first frame
+# build-web/zep-web-<version>.zip, its bundles from the build's list. The
+# picture bundles, which the first frame
 # needs, go gzip-compressed (1.18 MB become 42 KB) for the engine's loader to
 # inflate; so does zep.wasm, which the page inflates where the browser has
 # DecompressionStream, zep.wasm beside it for those without. The sound bundle
@@ -39,10 +41,14 @@ function(zep_web_site)
   set(files)
   set(names)
   set(groups)
-  foreach(entry "pictures|run/Graphics/Sprites.laser|Graphics/Sprites.laser.gz"
-      "pictures|run/Graphics/Title.laser|Graphics/Title.laser.gz"
-      "pictures|run/Graphics/Backgrounds/NightSky.laser|Graphics/Backgrounds/NightSky.laser.gz"
-      "sounds|run/Sounds.laser|Sounds.laser" "|art/Icon32.png|icon.png")
+  set(preloads)
+  set(entries "|art/Icon32.png|icon.png")
+  foreach(bundle ${ZEP_PICTURE_BUNDLES})
+    list(APPEND entries "pictures|run/${bundle}.laser|${bundle}.laser.gz")
+    string(APPEND preloads "<link rel=\"preload\" href=\"${bundle}.laser.gz\" as=\"fetch\" crossorigin>\n")
+  endforeach()
+  list(APPEND entries "sounds|run/${ZEP_SOUND_BUNDLE}.laser|${ZEP_SOUND_BUNDLE}.laser")
+  foreach(entry ${entries})
     string(REPLACE "|" ";" parts "${entry}")
     list(GET parts 0 group)
     list(GET parts 1 from)
@@ -57,7 +63,10 @@ function(zep_web_site)
   zep_web_site_file(${ZEP_SITE_DIR}/zep.wasm zep.wasm.gz zep)
   list(APPEND groups code:zep.js code:zep.wasm code:zep.wasm.gz)
   list(JOIN groups "|" groups)
-  set(page ${CMAKE_SOURCE_DIR}/Platform/Web/index.html)
+  # the preloads from the build's list of bundles (cmake/bundlenames.cmake)
+  string(STRIP "${preloads}" ZEP_PAGE_PRELOADS)
+  set(page ${CMAKE_BINARY_DIR}/index.html)
+  configure_file(${CMAKE_SOURCE_DIR}/Platform/Web/index.html ${page} @ONLY)
   add_custom_command(OUTPUT ${ZEP_SITE_DIR}/index.html
     COMMAND ${CMAKE_COMMAND} -DIN=${page} -DOUT=${ZEP_SITE_DIR}/index.html -DSITE=${ZEP_SITE_DIR} "-DFILES=${groups}"
       -P ${CMAKE_SOURCE_DIR}/Platform/Web/page.cmake
@@ -90,9 +99,11 @@ function(zep_web_site_file from to)
 endfunction()
 
 # Where bundle files come from is each program's own: the page's fetches for
-# the game, a preloaded file system for the benchmark.
+# the game (Platform/Web/BundleFile.cpp, linked before the archive, whose
+# ResourceLoaderSTDIO is then never taken), a file system for the benchmark
+# and the simulator.
 list(REMOVE_ITEM ZEP_WEB_SOURCES ${CMAKE_SOURCE_DIR}/Platform/Web/Start.cpp
-  ${CMAKE_SOURCE_DIR}/Platform/Web/BundleFile.cpp ${CMAKE_SOURCE_DIR}/Platform/ResourceLoaderSTDIO.cpp)
+  ${CMAKE_SOURCE_DIR}/Platform/Web/BundleFile.cpp)
 add_library(zepweb STATIC ${ZEP_WEB_SOURCES})
 target_include_directories(zepweb PUBLIC ${CMAKE_SOURCE_DIR})
 # SIMD for the vector paths beside the scalar loops, bulk memory so that a
@@ -111,7 +122,7 @@ set_target_properties(zep PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZEP_S
 
 # bench/web/run.sh: the engine benchmark's crowded frame, with the picture
 # bundles packed in.
-add_executable(crowded_frame EXCLUDE_FROM_ALL bench/web/crowded_frame.cpp Platform/ResourceLoaderSTDIO.cpp)
+add_executable(crowded_frame EXCLUDE_FROM_ALL bench/web/crowded_frame.cpp)
 target_link_libraries(crowded_frame PRIVATE zepweb)
 target_link_options(crowded_frame PRIVATE -O2 --preload-file ${ZEP_HOST_BUILD}/run/Graphics@/Graphics)
 set_target_properties(crowded_frame PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
@@ -120,3 +131,6 @@ add_custom_command(TARGET crowded_frame POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/bench/web/crowded_frame.html ${CMAKE_BINARY_DIR}/bench/)
 
 zep_web_site()
+
+# the golden runs from this build, under node
+include(tools/simulate/node.cmake)
