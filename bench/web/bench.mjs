@@ -44,10 +44,10 @@ async function SlowLink(length) {
     await cdp.send('Network.emulateNetworkConditions',
       {offline: false, latency: 150, downloadThroughput: 1.5e6 / 8, uploadThroughput: 1.5e6 / 8});
     await page.goto(plain.origin + '/');
-    await page.waitForFunction(() => window.FirstFrameTime, null, {timeout: 60000});
+    await page.waitForFunction(() => window.Frames, null, {timeout: 60000});
     const r = await page.evaluate(() => {
       const all = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'));
-      return {first: FirstFrameTime, before: all.filter(e => e.responseEnd <= FirstFrameTime).reduce((s, e) => s + e.transferSize, 0)};
+      return {first: FrameTimes[0], before: all.filter(e => e.responseEnd <= FrameTimes[0]).reduce((s, e) => s + e.transferSize, 0)};
     });
     firsts.push(r.first);
     befores.push(r.before);
