@@ -71,6 +71,11 @@ struct Release
 	bool left;         // entered at the left edge (orbs: false)
 };
 
+bool Earlier(const Release &a, const Release &b)
+{
+	return std::tie(a.frame, a.kind, a.left) < std::tie(b.frame, b.kind, b.left);
+}
+
 std::string KindOf(Object *o)
 {
 	return o->runfunc == RunFlame ? "flames" : o->runfunc == RunOrb ? "orbs" : o->runfunc == RunEctoplasm ? "ectoplasms" : "?";
@@ -97,9 +102,7 @@ std::vector<Release> Expected(const char *row, bool side)
 		int interval = orbs ? std::stoi(how.substr(how.find("every") + 6)) : 60;
 		for (int i = 0; i < count; i++) out.push_back({kind, interval + 1 + i * interval, left});
 	}
-	std::sort(out.begin(), out.end(), [](const Release &a, const Release &b) {
-		return std::tie(a.frame, a.kind, a.left) < std::tie(b.frame, b.kind, b.left);
-	});
+	std::sort(out.begin(), out.end(), Earlier);
 	return out;
 }
 
@@ -131,9 +134,7 @@ TEST_F(Gameplay, EveryScriptStateReleasesItsWavesAndWaitsForThem)
 			CleanupObjectList(&game.enemies);
 			if (frame > 0 && m->state != (state + 1) % 17) end = frame;
 		}
-		std::sort(seen.begin(), seen.end(), [](const Release &a, const Release &b) {
-			return std::tie(a.frame, a.kind, a.left) < std::tie(b.frame, b.kind, b.left);
-		});
+		std::sort(seen.begin(), seen.end(), Earlier);
 		std::vector<Release> want = Expected(ScriptTable[state], side);
 		ASSERT_EQ(seen.size(), want.size()) << ScriptTable[state];
 		for (size_t i = 0; i < want.size(); i++)

@@ -55,6 +55,17 @@ static std::vector<uint8_t> OneEntry(uint32_t type, uint32_t offset, const std::
 	return b;
 }
 
+// One batch of requests; the names of the bundles loaded, in list order.
+static std::string Batch(ResourceLoader *loader, const std::vector<const char *> &paths)
+{
+	StartRequestingResourceBundles(loader);
+	for (const char *p : paths) RequestResourceBundle(loader, p);
+	EndRequestingResourceBundles(loader);
+	std::string names;
+	for (ResourceBundle *b = ResourceBundleList(loader); b; b = b->head.next) names += std::string(b->name) + " ";
+	return names;
+}
+
 TEST(Bundle, UnalignedFilesDrawWhatAlignedOnesDraw)
 {
 	for (int skew = 0; skew < 4; skew++) {
@@ -161,15 +172,7 @@ TEST(Loader, BatchesRefusalsAndTheGameSet)
 	mkdir("Graphics", 0700);
 	WriteFile("Graphics/Sprites.laser", OneEntry('R', 184, {8, 0, 1, 1, 0x00010001, 0xff102030}));
 	ResourceLoader *loader = AllocResourceLoader();
-	auto batch = [&](std::vector<const char *> paths) {
-		StartRequestingResourceBundles(loader);
-		for (const char *p : paths) RequestResourceBundle(loader, p);
-		EndRequestingResourceBundles(loader);
-		std::string names;
-		for (ResourceBundle *b = ResourceBundleList(loader); b; b = b->head.next) names += std::string(b->name) + " ";
-		return names;
-	};
-	EXPECT_EQ(batch({"A", "B", "C", "D", "Graphics/Sprites"}), "A C ");
+	EXPECT_EQ(Batch(loader, {"A", "B", "C", "D", "Graphics/Sprites"}), "A C ");
 	EXPECT_EQ(ResourceBundleRefusal("A"), nullptr);
 	EXPECT_EQ(ResourceBundleRefusal("B"), nullptr);  // missing, which the caller says
 	EXPECT_STREQ(ResourceBundleRefusal("D"), "D.laser: not a regular file");
@@ -178,15 +181,15 @@ TEST(Loader, BatchesRefusalsAndTheGameSet)
 	EXPECT_STREQ(problem, "the bundle file \"Graphics/Sprites.laser\" was refused: Graphics/Sprites.laser: entry \"e\", "
 		"frame 0: row 0 runs past the image's width of 1 at offset 0xc8");
 	WriteFile("A.laser", SampleBundle(0, "new"));  // a bundle named again is not reread
-	EXPECT_EQ(batch({"C", "A", "A"}), "C A A ");
+	EXPECT_EQ(Batch(loader, {"C", "A", "A"}), "C A A ");
 	EXPECT_EQ(std::string((char *)DataForResourceWithName(ResourceBundleList(loader), "A/same", nullptr), 3), "aaa");
 	WriteFile("Graphics/Sprites.laser", SampleBundle(1));
-	EXPECT_EQ(batch({"Graphics/Sprites"}), "Graphics/Sprites ");
+	EXPECT_EQ(Batch(loader, {"Graphics/Sprites"}), "Graphics/Sprites ");
 	EXPECT_EQ(ResourceBundleRefusal("Graphics/Sprites"), nullptr);  // forgotten once it loads
-	EXPECT_EQ(batch({"B"}), "");
+	EXPECT_EQ(Batch(loader, {"B"}), "");
 	WriteFile("E.laser", SampleBundle(0));
 	failrealloc = true;  // no room to grow into for the side records
-	EXPECT_EQ(batch({"E"}), "");
+	EXPECT_EQ(Batch(loader, {"E"}), "");
 	failrealloc = false;
 	EXPECT_STREQ(ResourceBundleRefusal("E"), "E.laser: not enough memory");
 	EXPECT_EQ(unfreed, nullptr);
@@ -267,9 +270,7 @@ TEST(Loader, GzipCompressedBundles)
 	WriteFile("Plain.laser", Gzip(plain));
 	WriteFile("Fields.laser", Gzip(plain, 2 | 4 | 8 | 16, all));
 	ResourceLoader *loader = AllocResourceLoader();
-	StartRequestingResourceBundles(loader);
-	for (const char *path : {"Plain", "Fields"}) RequestResourceBundle(loader, path);
-	EndRequestingResourceBundles(loader);
+	EXPECT_EQ(Batch(loader, {"Plain", "Fields"}), "Plain Fields ");
 	ResourceBundle *chain = ResourceBundleList(loader);
 	for (const char *path : {"Plain", "Fields"}) {
 		EXPECT_EQ(ResourceBundleRefusal(path), nullptr) << path;
@@ -308,10 +309,7 @@ TEST(Loader, GzipCompressedBundles)
 	};
 	for (const auto &r : refused) {
 		WriteFile("R.laser", r.file);
-		StartRequestingResourceBundles(loader);
-		RequestResourceBundle(loader, "R");
-		EndRequestingResourceBundles(loader);
-		EXPECT_EQ(ResourceBundleList(loader), nullptr) << r.what;
+		EXPECT_EQ(Batch(loader, {"R"}), "") << r.what;
 		const char *why = ResourceBundleRefusal("R");
 		ASSERT_NE(why, nullptr) << r.what;
 		if (r.why) EXPECT_EQ(std::string(why), std::string("R.laser: ") + r.why) << r.what;

@@ -6,13 +6,13 @@
 //   node loading_test.mjs <site>
 import fs from 'node:fs';
 import { Launch, Serve } from './Chromium.mjs';
+import { Fail } from './Game.mjs';
 
 const [site] = process.argv.slice(2);
 if (!fs.existsSync(`${site}/zep.wasm`)) {
   console.log(`SKIP: ${site} has not been built (./web.sh)`);
   process.exit(77);
 }
-const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
 const problems = [];
 
 const {origin, server} = await Serve({'/': site}, {length: false});
