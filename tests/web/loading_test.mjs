@@ -6,7 +6,7 @@
 //   node loading_test.mjs <site>
 import fs from 'node:fs';
 import { Launch, Serve } from './Chromium.mjs';
-import { Fail } from './Game.mjs';
+import { Fail, Instrument, Press } from './Game.mjs';
 
 const [site] = process.argv.slice(2);
 if (!fs.existsSync(`${site}/zep.wasm`)) {
@@ -20,16 +20,7 @@ const browser = await Launch();
 const page = await browser.newPage({viewport: {width: 800, height: 600}});
 page.on('pageerror', e => problems.push(`page error: ${e.message}`));
 page.on('console', m => { if (m.type() == 'error') problems.push(`console: ${m.text()}`); });
-// frames counted as the page shows them, and the game's reads of the keys
-// by its looks at the pad, which it takes with them once it takes keys
-await page.addInitScript(() => {
-  window.Frames = 0;
-  window.Polls = 0;
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function(...args) { Frames++; return put.apply(this, args); };
-  const pads = navigator.getGamepads.bind(navigator);
-  navigator.getGamepads = () => (Polls++, pads());
-});
+await page.addInitScript(Instrument);
 const cdp = await page.context().newCDPSession(page);
 await cdp.send('Network.enable');
 await cdp.send('Network.setCacheDisabled', {cacheDisabled: true});
@@ -69,11 +60,7 @@ if (held && await Highlighted() != 0) Fail('a key answered while the line said k
 await Wait('the sounds line gone', () => document.getElementById('sounds').hidden);
 for (const deadline = Date.now() + 10000; await Highlighted() != 1;)
   if (Date.now() > deadline) Fail('the key pressed while the sounds loaded never counted');
-for (const action of ['down', 'up']) {  // each held until the game has read it
-  const polls = await page.evaluate(() => Polls);
-  await page.keyboard[action]('ArrowDown');
-  await Wait(`the game reading ArrowDown ${action}`, p => Polls >= p + 2, polls);
-}
+await Press(page, page, 'ArrowDown');
 for (const deadline = Date.now() + 10000; await Highlighted() != 2;)
   if (Date.now() > deadline) Fail('a key after the sounds did not count');
 console.log(`seen the key ${held ? 'held back while the line showed, then counted once' : 'counted'}, and the next`);
