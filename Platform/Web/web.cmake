@@ -46,7 +46,7 @@ set(ZEP_SITE_FILES)
 foreach(pair "run/Sounds.laser|Sounds.laser" "run/Graphics/Sprites.laser|Graphics/Sprites.laser"
     "run/Graphics/Title.laser|Graphics/Title.laser"
     "run/Graphics/Backgrounds/NightSky.laser|Graphics/Backgrounds/NightSky.laser" "art/Icon32.png|icon.png"
-    "${CMAKE_SOURCE_DIR}/Platform/Web/index.html|index.html")
+    "${CMAKE_SOURCE_DIR}/Platform/Web/index.html|index.html" "${CMAKE_SOURCE_DIR}/Platform/Web/touch.js|touch.js")
   string(REPLACE "|" ";" parts ${pair})
   list(GET parts 0 from)
   list(GET parts 1 to)
@@ -62,7 +62,7 @@ get_filename_component(ZEP_WEB_ZIP ${ZEP_SITE_DIR}/../zep-web-${PROJECT_VERSION}
 add_custom_command(OUTPUT ${ZEP_WEB_ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${ZEP_WEB_ZIP}
   COMMAND ${CMAKE_COMMAND} -E tar cf ${ZEP_WEB_ZIP} --format=zip
-    index.html icon.png zep.js zep.wasm Sounds.laser Graphics
+    index.html touch.js icon.png zep.js zep.wasm Sounds.laser Graphics
   WORKING_DIRECTORY ${ZEP_SITE_DIR}
   DEPENDS zep ${ZEP_SITE_FILES}
   COMMENT "Packing zep-web-${PROJECT_VERSION}.zip")

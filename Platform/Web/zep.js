@@ -16,6 +16,8 @@ mergeInto(LibraryManager.library, {
     ready: function() { return Module['soundsIn'] && !ZEPMIX.pending; },
     init: function() {
       if (typeof window == 'undefined') return;
+      // for touch.js, which asks for sound at each touch
+      Module['unlock'] = function() { ZEPMIX.unlock(); };
       var bits = {ArrowLeft: 0x1, ArrowRight: 0x2, ArrowUp: 0x4, ArrowDown: 0x8, ShiftLeft: 0x80,
                   Enter: 0x10000000, Space: 0x20000000, Escape: 0x80000000};
       // letters by what the layout types, as SDL 1.2's key symbols are
@@ -47,7 +49,8 @@ mergeInto(LibraryManager.library, {
     // Held back until the sounds are in, so that the first game has them;
     // a key pressed before then is seen down once.
     if (!ZEP.ready()) return 0;
-    var state = (ZEP.buttons | ZEP.early) >>> 0;
+    // touch.js's controls, where the page has them
+    var state = (ZEP.buttons | ZEP.early | (window['ZepTouch'] ? window['ZepTouch'].take() : 0)) >>> 0;
     ZEP.early = 0;
     return state;
   },
@@ -121,7 +124,8 @@ mergeInto(LibraryManager.library, {
         ZEPMIX.channels.forEach(function(c, i) { ZEPMIX.sound(i); });
         ZEPMIX.musicsound();
       }
-      if (ZEPMIX.ctx.state == 'suspended') ZEPMIX.ctx.resume();
+      // iOS has an 'interrupted' state too, after a call or another app
+      if (ZEPMIX.ctx.state != 'running') ZEPMIX.ctx.resume().catch(function() {});
     },
     chunklength: function(c, loops) {
       return c.buffer ? c.buffer.duration * 1000 * (loops + 1) : c.failed ? 0 : Infinity;
