@@ -2,10 +2,11 @@
 // page; then an 8-way stick, the fire, bomb and focus buttons, an Escape that
 // acts only when held and a full-screen control appear, and the picture is
 // laid out around them. Their button bits join the keyboard's and the pad's:
-// zep.js's zep_buttons takes them through ZepTouch.take(). A key or a pad
-// button hides them again. Sound is asked for (Module.unlock, from zep.js) at
-// every touch gesture until it runs, on the events where iOS grants it
-// (touchend, pointerup), and again when the page comes back into view.
+// zep.js's zep_buttons takes them through ZepTouch.take(). A key, or a pad
+// button (zep.js's zep_pad calls ZepTouch.hide()), hides them again. Sound
+// is asked for (Module.unlock, from zep.js) at every touch gesture until it
+// runs, on the events where iOS grants it (touchend, pointerup), and again
+// when the page comes back into view.
 // Needs: the canvas #screen before it in the page.
 'use strict';
 (function() {
@@ -191,7 +192,6 @@
     document.documentElement.classList.add('zep-touch');
     overlay.hidden = false;
     Layout();
-    requestAnimationFrame(WatchPads);
   }
   function Hide() {
     if (!shown) return;
@@ -206,16 +206,6 @@
     placed.textContent = '';
     // the page's own layout again
     window.dispatchEvent(new Event('resize'));
-  }
-  // pads send no events: looked at once a frame while the controls show
-  function WatchPads() {
-    if (!shown) return;
-    var pads = [];
-    try { pads = navigator.getGamepads ? navigator.getGamepads() : []; } catch (e) {}
-    for (var i = 0; i < (pads ? pads.length : 0); i++)
-      if (pads[i] && pads[i].connected && Array.prototype.some.call(pads[i].buttons, function(b) { return b.pressed; }))
-        return Hide();
-    requestAnimationFrame(WatchPads);
   }
 
   // the first touch only shows the controls: it lands where none were seen
@@ -246,6 +236,8 @@
       var bits = latched;
       latched = Held();
       return bits;
-    }
+    },
+    // zep.js's zep_pad, when a pad's button is down
+    hide: Hide
   };
 })();

@@ -68,8 +68,12 @@ mergeInto(LibraryManager.library, {
     var bits = 0;
     for (var i = 0; i < pad.buttons.length && i < 32; i++)
       if (pad.buttons[i].pressed) bits |= 1 << i;
-    // sound starts here where the browser counts a pad's button as a gesture
-    if (bits) ZEPMIX.unlock();
+    // sound starts here where the browser counts a pad's button as a gesture;
+    // touch.js's controls give way to the pad
+    if (bits) {
+      ZEPMIX.unlock();
+      if (window['ZepTouch']) window['ZepTouch'].hide();
+    }
     HEAPU32[buttons >> 2] = bits >>> 0;
     for (var i = 0; i < 8; i++) HEAPF32[(axes >> 2) + i] = i < pad.axes.length ? pad.axes[i] : 0;
     HEAP32[nbuttons >> 2] = pad.buttons.length;
