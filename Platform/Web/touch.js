@@ -16,15 +16,15 @@
   var ways = [Right, Right | Down, Down, Down | Left, Left, Left | Up, Up, Up | Right];
   var deadzone = 0.25;   // of the stick's radius: a resting thumb moves nothing
   var holdms = 500;      // how long Escape must be held: a stray thumb leaves nothing
-  var reach = 1.3;       // a control answers this far out, times its radius
+  var reach = 0.35;      // a control answers this far beyond its edge, in units (below)
   // Everything is sized from one unit, u CSS pixels: radii, and the buttons'
   // places from the centre of their cluster. Fire and focus answer together
-  // between them, so that one thumb can hold both.
+  // in the narrow gap between them, so that one thumb can hold both.
   var stickr = 1.5, knobr = 0.6, cornerr = 0.45, clusterw = 3.2;
   var buttons = [
     {name: 'fire', label: 'Fire', bit: Fire1, r: 0.8, x: 0.8, y: 0.3},
-    {name: 'focus', label: 'Focus', bit: Fire4, r: 0.6, x: -0.85, y: 0.75},
-    {name: 'bomb', label: 'Bomb', bit: Fire2, r: 0.6, x: -0.55, y: -1}
+    {name: 'focus', label: 'Focus', bit: Fire4, r: 0.6, x: -0.7, y: 0.7},
+    {name: 'bomb', label: 'Bomb', bit: Fire2, r: 0.6, x: -0.45, y: -1.2}
   ];
 
   var canvas = document.getElementById('screen');
@@ -114,7 +114,7 @@
     full.el.hidden = !document.fullscreenEnabled;
   }
 
-  function Near(c, x, y, times) { return Math.hypot(x - c.x, y - c.y) <= c.r * times; }
+  function Near(c, x, y) { return Math.hypot(x - c.x, y - c.y) <= c.r + reach * u; }
   function StickBits(x, y) {
     var dx = x - stick.x, dy = y - stick.y, d = Math.hypot(dx, dy), R = stick.r - knob.r;
     var k = d > R ? R / d : 1;
@@ -123,7 +123,7 @@
   }
   function ButtonBits(x, y) {
     var bits = 0;
-    buttons.forEach(function(b) { if (Near(b.control, x, y, reach)) bits |= b.bit; });
+    buttons.forEach(function(b) { if (Near(b.control, x, y)) bits |= b.bit; });
     return bits;
   }
 
@@ -143,12 +143,12 @@
 
   function Press(e) {
     var x = e.clientX, y = e.clientY, p = {on: null, bits: 0};
-    if (Near(escape, x, y, reach)) {
+    if (Near(escape, x, y)) {
       p.on = escape;
       escape.el.classList.add('down');
       p.timer = setTimeout(function() { p.bits = Escape; Changed(); }, holdms);
-    } else if (!full.el.hidden && Near(full, x, y, reach)) p.on = full;
-    else if (Near(stick, x, y, reach)) {
+    } else if (!full.el.hidden && Near(full, x, y)) p.on = full;
+    else if (Near(stick, x, y)) {
       p.on = stick;
       p.bits = StickBits(x, y);
     } else p.bits = ButtonBits(x, y);
@@ -161,7 +161,7 @@
     if (p.on == stick) p.bits = StickBits(e.clientX, e.clientY);
     else if (p.on == escape || p.on == full) {
       // sliding off a corner control lets it go
-      if (!Near(p.on, e.clientX, e.clientY, reach)) return Release(e, false);
+      if (!Near(p.on, e.clientX, e.clientY)) return Release(e, false);
     } else p.bits = ButtonBits(e.clientX, e.clientY);
     Changed();
   }

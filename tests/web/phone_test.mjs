@@ -120,7 +120,15 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   Expect('the stick and the buttons below the picture, stick left and fire right',
     stick.top >= picture.bottom && fire.top >= picture.bottom && stick.right < 585 && fire.left > 585, [stick, fire]);
   await WaitFor('menu-after-first-touch', Menu(0));
-  console.log('portrait: seen the controls only after the first touch, the picture 960x720 at the top, sound running');
+  // sound stopped by the browser (another app, a call) runs again when the
+  // page is back in view, or else at the next tap
+  await page.evaluate(() => Contexts[0].suspend());
+  await page.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
+  await Wait('sound running again when the page is back', () => Contexts[0].state == 'running');
+  await page.evaluate(() => Contexts[0].suspend());
+  await Tap('a tap on the picture', [195, 120]);
+  await Wait('sound running again after a tap', () => Contexts[0].state == 'running');
+  console.log('portrait: seen the controls only after the first touch, the picture 960x720 at the top, sound running, again after a stop');
 
   // the thumb drags down, then slides up without lifting
   const [sx, sy, sr] = await Centre('stick');
@@ -146,14 +154,19 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   await Touch('touchStart', [sx, sy + 0.9 * sr], [fx, fy]);
   await Wait('the player firing with the stick held', () => Module.Mix.Playing(0) == 1);
   await WaitFor('moved-down-firing', ['sprite|Graphics/Sprites/OL|68|223|3']);
-  await Wait('the player still firing at the bottom', () => Module.Mix.Playing(0) == 1);
+  await Wait('the player firing unfocused, its shot at a quarter volume', () => Module.Mix.Playing(0) == 1 && Module.Mix.Volume(0, -1) == 32);
+  await Touch('touchEnd');
+  // one thumb between fire and focus holds both: focused shots sound at half volume
+  const [gx, gy] = await Centre('focus');
+  await Touch('touchStart', [(fx + gx) / 2, (fy + gy) / 2]);
+  await Wait('the player firing focused', () => Module.Mix.Playing(0) == 1 && Module.Mix.Volume(0, -1) == 64);
   await Touch('touchEnd');
   // the menu waits for every finger up before it draws
   await Touch('touchStart', esc);
   await Wait('play left with Escape held', () => Module.Mix.PausedMusic() == 1);
   await Touch('touchEnd');
   await WaitFor('menu-after-escape-held', Menu(0));
-  console.log('portrait: seen the stick and fire move and fire together, and Escape leave play only when held');
+  console.log('portrait: seen the stick and fire move and fire together, fire and focus under one thumb, and Escape leave play only when held');
 
   // a key hides the controls and gives the page its own layout back; a swipe
   // and a pinch after the next touch neither scroll nor zoom
@@ -194,7 +207,8 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   Expect('a picture of 1280x960 device pixels in the middle', Picture(picture, 4) &&
     picture.left == (2532 - 1280) / 2 && picture.top == (1170 - 960) / 2, picture);
   Expect('every control beside the picture', boxes.every(b => b.right <= picture.left || b.left >= picture.right), boxes);
-  await Tap('the stick pushed down', await Centre('stick').then(([x, y, r]) => [x, y + r]));
+  // a thumb landing just below the stick's ring still takes it
+  await Tap('the stick pushed down', await Centre('stick').then(([x, y, r]) => [x, y + 1.1 * r]));
   await WaitFor('stick-down', Menu(1));
   await page.screenshot({path: path.join(shots, 'phone-landscape.png'), scale: 'css'});
   await Tap('full screen', await Centre('full'));
