@@ -44,7 +44,8 @@
     '#touch .escape { overflow: hidden; }\n' +
     '#touch .escape span { position: absolute; left: 0; right: 0; bottom: 0; height: 0;\n' +
     '  background: rgba(224, 255, 224, 0.5); transition: height 0s; }\n' +
-    '#touch .escape.down span { height: 100%; transition: height ' + holdms + 'ms linear; }\n';
+    '#touch .escape.down span { height: 100%; transition: height ' + holdms + 'ms linear; }\n' +
+    '#touch .escape.held { border-color: #e0ffe0; }\n';
   document.head.appendChild(style);
   document.head.appendChild(placed);
 
@@ -146,7 +147,11 @@
     if (Near(escape, x, y)) {
       p.on = escape;
       escape.el.classList.add('down');
-      p.timer = setTimeout(function() { p.bits = Escape; Changed(); }, holdms);
+      p.timer = setTimeout(function() {
+        p.bits = Escape;
+        escape.el.classList.add('held');
+        Changed();
+      }, holdms);
     } else if (!full.el.hidden && Near(full, x, y)) p.on = full;
     else if (Near(stick, x, y)) {
       p.on = stick;
@@ -170,7 +175,7 @@
     if (!p) return;
     delete pointers[e.pointerId];
     clearTimeout(p.timer);
-    if (p.on == escape) escape.el.classList.remove('down');
+    if (p.on == escape) escape.el.classList.remove('down', 'held');
     if (p.on == full && up) FullScreen();
     Changed();
   }
@@ -199,7 +204,7 @@
     for (var id in pointers) clearTimeout(pointers[id].timer);
     pointers = {};
     latched = 0;
-    escape.el.classList.remove('down');
+    escape.el.classList.remove('down', 'held');
     Changed();
     document.documentElement.classList.remove('zep-touch');
     overlay.hidden = true;
