@@ -17,6 +17,10 @@ int zep_take_sounds();
 void zep_present(const void *pixels);
 // tells the page that the game has ended
 void zep_ended(int status);
+// the page's clock in milliseconds, which stands still while the game is held
+double zep_now();
+// 1 while the page holds the game still (hidden, or paused by its portal)
+int zep_still();
 }
 
 // Hands the main thread to the browser for at least the given milliseconds.

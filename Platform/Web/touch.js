@@ -7,7 +7,7 @@
 // is asked for (Module.unlock, from zep.js) at every touch gesture until it
 // runs, on the events where iOS grants it (touchend, pointerup), and again
 // when the page comes back into view.
-// Needs: the canvas #screen before it in the page.
+// Needs: the canvas #screen, and Module.fit from the page's script.
 'use strict';
 (function() {
   // the button bits of Platform/Input.h
@@ -80,19 +80,19 @@
     s.fontSize = Math.round(0.32 * u) + 'px';
   }
 
-  // The picture is the largest whole multiple of 320x240 in device pixels
-  // that fits, never blurred. Portrait: at the top, the controls below it.
-  // Landscape: centred, the controls beside it, or over its edges where the
-  // sides are too narrow for them.
+  // The picture as the page fits it (Module.fit: whole multiples of 320x240
+  // device pixels, never blurred). Portrait: at the top, the controls below
+  // it. Landscape: centred, the controls beside it, or over its edges where
+  // the sides are too narrow for them.
   function Layout() {
-    if (!shown) return;
-    var W = innerWidth, H = innerHeight, dpr = window.devicePixelRatio || 1, landscape = W > H;
+    if (!shown || !window.Module || !Module.fit) return;
+    var W = innerWidth, H = innerHeight, landscape = W > H;
     u = Math.max(24, Math.min(64, Math.min(W, H) / 8));
-    var k = Math.max(1, Math.floor(Math.min(W * dpr / 320, (landscape ? H : H - 5 * u) * dpr / 240)));
-    var pw = 320 * k / dpr, ph = 240 * k / dpr;
-    var px = Math.round((W * dpr - 320 * k) / 2) / dpr, py = landscape ? Math.round((H * dpr - 240 * k) / 2) / dpr : 0;
-    placed.textContent = '#screen { left: ' + px + 'px !important; top: ' + py + 'px !important; width: ' + pw +
-      'px !important; height: ' + ph + 'px !important; transform: none !important; }';
+    var picture = Module.fit({left: 0, top: 0, width: W, height: landscape ? H : H - 5 * u});
+    if (!landscape) picture.top = 0;
+    var px = picture.left, ph = picture.height;
+    placed.textContent = '#screen { left: ' + px + 'px !important; top: ' + picture.top + 'px !important; width: ' +
+      picture.width + 'px !important; height: ' + ph + 'px !important; }';
     var R = stickr * u, sx, bx, cy, by;
     if (landscape) {
       sx = px >= 2 * R + u ? px / 2 : R + 0.5 * u;

@@ -45,7 +45,6 @@ mergeInto(LibraryManager.library, {
 
   zep_buttons__deps: ['$ZEP', '$ZEPMIX'],
   zep_buttons: function() {
-    Module['polls'] = (Module['polls'] || 0) + 1;
     // Held back until the sounds are in, so that the first game has them;
     // a key pressed before then is seen down once.
     if (!ZEP.ready()) return 0;
@@ -95,9 +94,7 @@ mergeInto(LibraryManager.library, {
       ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, 320 * 240 * 4), 320, 240);
     }
     ZEP.ctx.putImageData(ZEP.image, 0, 0);
-    Module['frames'] = ++ZEP.frames;
-    if (ZEP.frames > 1) return;
-    Module['firstFrameTime'] = performance.now();
+    if (++ZEP.frames > 1) return;
     if (Module['onFirstFrame']) Module['onFirstFrame']();
   },
 
@@ -105,10 +102,90 @@ mergeInto(LibraryManager.library, {
     if (Module['onEnded']) Module['onEnded'](status);
   },
 
+  // The game holds still while the page is hidden or its portal asks it to
+  // pause: the page's clock stands still, so the frame pacer and the sounds
+  // go on from the same moment with nothing to catch up, and the sound is
+  // suspended. A portal talks to it with window messages from the page that
+  // embeds it: {zep: 'pause'}, 'resume', 'mute', 'unmute'.
+  $ZEPSTILL__postset: 'ZEPSTILL.init();',
+  $ZEPSTILL: {
+    holds: {hidden: false, paused: false},
+    stoppedat: null,  // the time the clock stopped, null while it runs
+    lost: 0,          // all the time it stood still
+    muted: false,
+    master: null,     // the gain every sound goes through, for muting
+    held: function() { return ZEPSTILL.holds.hidden || ZEPSTILL.holds.paused; },
+    now: function() {
+      return (ZEPSTILL.stoppedat === null ? performance.now() : ZEPSTILL.stoppedat) - ZEPSTILL.lost;
+    },
+    // the sound's context, once a key press has made it
+    context: function() { return ZEPMIX.ctx; },
+    // where sounds go: the destination through the master gain
+    output: function(ctx) {
+      if (!ZEPSTILL.master || ZEPSTILL.master.context != ctx) {
+        ZEPSTILL.master = ctx.createGain();
+        ZEPSTILL.master.connect(ctx.destination);
+      }
+      ZEPSTILL.master.gain.value = ZEPSTILL.muted ? 0 : 1;
+      return ZEPSTILL.master;
+    },
+    // The sound as the holds and the mute have it; resuming is allowed
+    // without a new gesture once one has made the context.
+    sound: function() {
+      var ctx = ZEPSTILL.context();
+      if (!ctx) return;
+      ZEPSTILL.output(ctx);
+      if (ZEPSTILL.held()) { if (ctx.state == 'running') ctx.suspend(); }
+      // iOS has an 'interrupted' state too, after a call or another app
+      else if (ctx.state != 'running') ctx.resume().catch(function() {});
+    },
+    // Stops the clock at once; it starts again when the game next looks
+    // (go), so that game and sound go on together.
+    hold: function(why, on) {
+      ZEPSTILL.holds[why] = on;
+      if (ZEPSTILL.held() && ZEPSTILL.stoppedat === null) {
+        ZEPSTILL.stoppedat = performance.now();
+        ZEPSTILL.sound();
+      }
+    },
+    go: function() {
+      if (ZEPSTILL.held()) return false;
+      if (ZEPSTILL.stoppedat !== null) {
+        ZEPSTILL.lost += performance.now() - ZEPSTILL.stoppedat;
+        ZEPSTILL.stoppedat = null;
+        ZEPSTILL.sound();
+      }
+      return true;
+    },
+    init: function() {
+      if (typeof document == 'undefined') return;
+      var hidden = function() { ZEPSTILL.hold('hidden', document.visibilityState == 'hidden'); };
+      document.addEventListener('visibilitychange', hidden);
+      hidden();
+      window.addEventListener('message', function(e) {
+        // from the embedding page only (itself, for a page on its own)
+        if (e.source !== window.parent || !e.data || typeof e.data != 'object') return;
+        var what = e.data.zep;
+        if (what == 'pause' || what == 'resume') ZEPSTILL.hold('paused', what == 'pause');
+        else if (what == 'mute' || what == 'unmute') {
+          ZEPSTILL.muted = what == 'mute';
+          ZEPSTILL.sound();
+        }
+      });
+    }
+  },
+
+  // the page's clock in milliseconds, standing still while the game is held
+  zep_now__deps: ['$ZEPSTILL'],
+  zep_now: function() { return ZEPSTILL.now(); },
+  // 1 while the game is held still, 0 once it may go on
+  zep_still__deps: ['$ZEPSTILL'],
+  zep_still: function() { return ZEPSTILL.go() ? 0 : 1; },
+
   // the mixer and its calls, for the browser test
   $ZEPMIX__postset: 'Module["mixer"] = ZEPMIX; Module["Mix"] = {' +
     ['AllocateChannels', 'ReserveChannels', 'GroupChannels', 'GroupAvailable', 'GroupOldest', 'PlayChannelTimed', 'Playing', 'HaltChannel', 'FadeInMusic', 'HaltMusic', 'PauseMusic', 'ResumeMusic', 'PlayingMusic', 'PausedMusic', 'FadingMusic', 'Volume', 'VolumeMusic'].map(function(f) { return f + ': _Mix_' + f; }).join(', ') + '};',
-  $ZEPMIX__deps: ['Mix_AllocateChannels', 'Mix_ReserveChannels', 'Mix_GroupChannels', 'Mix_GroupAvailable', 'Mix_GroupOldest', 'Mix_PlayChannelTimed', 'Mix_Playing', 'Mix_HaltChannel', 'Mix_FadeInMusic', 'Mix_HaltMusic', 'Mix_PauseMusic', 'Mix_ResumeMusic', 'Mix_PlayingMusic', 'Mix_PausedMusic', 'Mix_FadingMusic', 'Mix_Volume', 'Mix_VolumeMusic'],
+  $ZEPMIX__deps: ['$ZEPSTILL', 'Mix_AllocateChannels', 'Mix_ReserveChannels', 'Mix_GroupChannels', 'Mix_GroupAvailable', 'Mix_GroupOldest', 'Mix_PlayChannelTimed', 'Mix_Playing', 'Mix_HaltChannel', 'Mix_FadeInMusic', 'Mix_HaltMusic', 'Mix_PauseMusic', 'Mix_ResumeMusic', 'Mix_PlayingMusic', 'Mix_PausedMusic', 'Mix_FadingMusic', 'Mix_Volume', 'Mix_VolumeMusic'],
   $ZEPMIX: {
     open: false,
     ctx: null,       // made at the first key press: browsers let sound out only after one
@@ -120,7 +197,7 @@ mergeInto(LibraryManager.library, {
     rw: [null],
     music: null,     // what plays: {chunk, loops, start, fade, paused, at}
     musicvolume: 128,
-    now: function() { return performance.now(); },
+    now: function() { return ZEPSTILL.now(); },
     unlock: function() {
       if (!ZEPMIX.open) return;
       if (!ZEPMIX.ctx) {
@@ -128,8 +205,7 @@ mergeInto(LibraryManager.library, {
         ZEPMIX.channels.forEach(function(c, i) { ZEPMIX.sound(i); });
         ZEPMIX.musicsound();
       }
-      // iOS has an 'interrupted' state too, after a call or another app
-      if (ZEPMIX.ctx.state != 'running') ZEPMIX.ctx.resume().catch(function() {});
+      ZEPSTILL.sound();
     },
     chunklength: function(c, loops) {
       return c.buffer ? c.buffer.duration * 1000 * (loops + 1) : c.failed ? 0 : Infinity;
@@ -164,7 +240,7 @@ mergeInto(LibraryManager.library, {
       split.connect(right, 1);
       left.connect(merge, 0, 0);
       right.connect(merge, 0, 1);
-      merge.connect(ctx.destination);
+      merge.connect(ZEPSTILL.output(ctx));
       var elapsed = ZEPMIX.now() - c.start;
       src.start(0, (elapsed / 1000) % chunk.buffer.duration);
       if (c.end != Infinity) src.stop(ctx.currentTime + (c.end - ZEPMIX.now()) / 1000);
@@ -189,7 +265,7 @@ mergeInto(LibraryManager.library, {
       src.buffer = c.buffer;
       src.loop = m.loops < 0 || m.loops > 1;
       src.connect(gain);
-      gain.connect(ctx.destination);
+      gain.connect(ZEPSTILL.output(ctx));
       var elapsed = ZEPMIX.now() - m.start, full = ZEPMIX.musicvolume / 128, t = ctx.currentTime;
       if (elapsed < m.fade) {
         gain.gain.setValueAtTime(full * elapsed / m.fade, t);

@@ -33,10 +33,19 @@ await page.addInitScript(() => {
     big.getContext('2d').putImageData(image, 0, 0);
     return big;
   };
-  // a pad of 17 buttons, hidden until the test sets Pad, as browsers hide one until pressed
+  // frames shown on the page's canvas, counted as it is drawn
+  window.Frames = 0;
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  CanvasRenderingContext2D.prototype.putImageData = function(...a) {
+    if (this.canvas.id == 'screen') Frames++;
+    return put.apply(this, a);
+  };
+  // a pad of 17 buttons, hidden until the test sets Pad, as browsers hide one
+  // until pressed; Polls counts the game's looks at the buttons, pad and keys
   window.Pad = null;
-  navigator.getGamepads = () => [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
-    buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}];
+  window.Polls = 0;
+  navigator.getGamepads = () => (Polls++, [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
+    buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}]);
 });
 const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 
@@ -56,16 +65,17 @@ async function WaitFor(what, checks) {
     } catch (e) {
       if (Date.now() > deadline) Fail(`${what} not seen (${e.stdout}; last shot ${shot})`);
     }
-    const frames = await page.evaluate(() => Module.frames || 0);
-    await Wait(`a new frame on the way to ${what}`, f => (Module.frames || 0) > f, frames);
+    const frames = await page.evaluate(() => Frames);
+    await Wait(`a new frame on the way to ${what}`, f => Frames > f, frames);
   }
 }
 
 // Read(what, act): act, then wait until the game has read the state twice
+// (the pad is read with the keys once the sounds are in)
 async function Read(what, act) {
-  const polls = await page.evaluate(() => Module.polls);
+  const polls = await page.evaluate(() => Polls);
   await act();
-  await Wait(`the game reading ${what}`, p => Module.polls >= p + 2, polls);
+  await Wait(`the game reading ${what}`, p => Polls >= p + 2, polls);
 }
 // Press(key, ...): each held until the game has read it
 async function Press(...keys) {
