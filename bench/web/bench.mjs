@@ -90,20 +90,15 @@ console.log('  alone, native / wasm: ' + ['run', 'draw', 'double'].map((part, k)
 {
   const context = await browser.newContext({viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
   const phone = await context.newPage();
+  await phone.addInitScript(Instrument);
+  // the touch being timed, and the frames after it (Instrument counts them)
   await phone.addInitScript(() => {
-    // frames drawn, the game's looks at the buttons (it reads the pad with
-    // the keys once the sounds are in), and the touch being timed
-    window.Frames = window.Polls = 0;
-    const pads = navigator.getGamepads.bind(navigator);
-    navigator.getGamepads = () => (Polls++, pads());
     window.Touched = window.Row = null;
     addEventListener('pointerdown', e => { Touched = {frames: Frames, time: e.timeStamp, row: Row, seen: null}; }, true);
     const put = CanvasRenderingContext2D.prototype.putImageData;
     CanvasRenderingContext2D.prototype.putImageData = function(image, ...rest) {
       put.call(this, image, ...rest);
-      if (this.canvas.id != 'screen') return;
-      Frames++;
-      if (!Touched || Touched.seen || Touched.row == null) return;
+      if (this.canvas.id != 'screen' || !Touched || Touched.seen || Touched.row == null) return;
       const d = image.data;
       for (let y = Touched.row; y < Touched.row + 12; y++)
         for (let x = 187; x < 260; x++) {
