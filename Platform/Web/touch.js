@@ -7,7 +7,7 @@
 // is asked for (Module.unlock, from zep.js) at every touch gesture until it
 // runs, on the events where iOS grants it (touchend, pointerup), and again
 // when the page comes back into view.
-// Needs: the canvas #screen, and Module.fit from the page's script.
+// Needs: the page's canvas #screen and its Module.fit.
 'use strict';
 (function() {
   // the button bits of Platform/Input.h
@@ -27,7 +27,6 @@
     {name: 'bomb', label: 'Bomb', bit: Fire2, r: 0.6, x: -0.45, y: -1.2}
   ];
 
-  var canvas = document.getElementById('screen');
   var style = document.createElement('style'), placed = document.createElement('style');
   // touch-action from the start, or the first touch could already zoom
   style.textContent =
