@@ -36,7 +36,7 @@
     '#touch { position: fixed; left: 0; top: 0; right: 0; bottom: 0; pointer-events: none; z-index: 1; }\n' +
     '#touch div { position: absolute; box-sizing: border-box; border-radius: 50%; display: flex;\n' +
     '  align-items: center; justify-content: center; color: #e0ffe0; font-family: sans-serif;\n' +
-    '  border: 2px solid rgba(224, 255, 224, 0.5); background: rgba(224, 255, 224, 0.08); }\n' +
+    '  border: 2px solid rgba(224, 255, 224, 0.5); background: rgba(0, 0, 0, 0.3); }\n' +
     '#touch [hidden] { display: none; }\n' +
     '#touch div.down { background: rgba(224, 255, 224, 0.35); }\n' +
     '#touch .knob { background: rgba(224, 255, 224, 0.25); }\n' +
