@@ -1,18 +1,32 @@
-// Sound effects by resource name and one piece of music, over SDL_mixer 1.2,
-// read from the loaded bundles in memory. Channels 0 .. dedicated-1 are
-// reserved for callers that name them; the rest form group 0, where a new
-// sound takes the lowest free channel or cuts off the oldest. Every operation
-// is harmless when the device could not be opened. Needs SDL_mixer,
-// Game/HashTable.h and the bundle lookup of Platform/ResourceBundle.h.
+// Sound effects by resource name and one piece of music, read from the
+// loaded bundles in memory, and every choice about them: channels 0 ..
+// dedicated-1 are reserved for callers that name them; the rest form a pool
+// where a new sound takes the lowest free channel or else cuts off the one
+// that has played longest, as SDL_mixer's group calls would choose. A channel
+// is free once its sound's length has passed on the game's clock. The
+// platform (Platform/Audio.h) only plays the voices. Every operation is
+// harmless when the device could not be opened. Needs Game/HashTable.h, the
+// clock of Platform/Time.h and the bundle lookup of Platform/ResourceBundle.h.
 #pragma once
-#include <SDL_mixer.h>
+#include <cstdint>
 #include "Game/HashTable.h"
+#include "Platform/Audio.h"
+
+constexpr int MaximumAudioChannels = 16;
+
+struct AudioChannel
+{
+	AudioSound *sound;  // the last one started, or null
+	uint32_t start;     // when, in milliseconds; ages are taken modulo 2^32
+};
 
 struct AudioMixer
 {
-	Mix_Music *music;  // or null
-	SDL_RWops *musicstream;  // what music is decoded from; SDL_mixer 1.2 never frees it
-	HashTable sounds;  // resource name -> Mix_Chunk*
+	AudioMusic *music;  // or null
+	HashTable sounds;   // resource name -> AudioSound*
+	AudioChannel channels[MaximumAudioChannels];
+	int dedicated, count;  // reserved channels 0 .. dedicated-1; all of them 0 .. count-1
+	bool open;
 };
 
 // True when the audio device is open.
@@ -24,24 +38,12 @@ void FlushLoadedSounds(AudioMixer *self);
 // Volumes from 0.0 (silent) to 1.0 (full); both 0.0 takes no channel.
 void PlaySoundInStereo(AudioMixer *self, const char *filename, float leftvolume, float rightvolume);
 void PlaySoundInStereoOnChannel(AudioMixer *self, const char *filename, float leftvolume, float rightvolume, int channel);
+// Whether the channel's last sound is still playing by the clock.
+[[nodiscard]] bool IsChannelPlaying(const AudioMixer *self, int channel);
 bool LoadMusic(AudioMixer *self, const char *filename);
 void PlayMusic(AudioMixer *self);  // from the beginning, looped, fading in
 void PauseMusic(AudioMixer *self);
 void SetMusicVolume(AudioMixer *self, float volume);
-
-// Volumes truncate to SDL_mixer's 0..128 (0.25 gives 32, 0.7 gives 89) and
-// panning levels to 0..255. Values outside 0..1 are held at the ends: a
-// negative volume would ask SDL_mixer to report instead of set, and a level
-// taken modulo 256 would turn 1.01 nearly silent.
-static inline int MixerVolumeForVolume(float volume)
-{
-	return !(volume > 0.0f) ? 0 : volume >= 1.0f ? MIX_MAX_VOLUME : (int)(volume * MIX_MAX_VOLUME);
-}
-
-static inline Uint8 PanningLevelForVolume(float volume)
-{
-	return !(volume > 0.0f) ? 0 : volume >= 1.0f ? 255 : (Uint8)(int)(volume * 255);
-}
 
 // Centred sounds, which is how the game plays all of them.
 static inline void PlaySound(AudioMixer *self, const char *filename, float volume)

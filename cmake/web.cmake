@@ -17,6 +17,11 @@ add_test(NAME web.Frame
     $<TARGET_FILE:zepprobe> ${ZEP_SHOTS_DIR})
 set_tests_properties(web.Frame PROPERTIES LABELS "web" SKIP_RETURN_CODE 77 TIMEOUT 180)
 
+# A page hidden through its window minimized, headless: no Xvfb.
+add_test(NAME web.Hidden
+  COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/hidden_test.mjs ${CMAKE_SOURCE_DIR}/build-web/site ${ZEP_SHOTS_DIR})
+set_tests_properties(web.Hidden PROPERTIES LABELS "web" SKIP_RETURN_CODE 77 TIMEOUT 120)
+
 # The same site on an emulated phone: touch controls, layout, sound from a tap.
 add_test(NAME web.Phone
   COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/phone_test.mjs ${CMAKE_SOURCE_DIR}/build-web/site ${ZEP_RUN_DIR}

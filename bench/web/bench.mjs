@@ -1,5 +1,5 @@
 // bench/web/run.sh's measurements, a phone's last: node bench.mjs <site> <wasm bench folder> <loads> <native crowded frame lines>
-import { Launch, Serve } from '../../tests/web/Chromium.mjs';
+import { HearAudio, Launch, Serve } from '../../tests/web/Chromium.mjs';
 
 const [site, benchdir, loads, native] = process.argv.slice(2);
 // compressed once before the first load, as a web host serves from its cache:
@@ -30,8 +30,9 @@ async function Load() {
   const cdp = await page.context().newCDPSession(page);
   await cdp.send('Network.enable');
   await cdp.send('Network.setCacheDisabled', {cacheDisabled: true});
+  await HearAudio(page);
   await page.goto(origin + '/');
-  await page.waitForFunction(() => window.Module && window.FirstFrameTime && Module.soundsIn && !Module.mixer.pending);
+  await page.waitForFunction(() => window.Module && window.FirstFrameTime && Module.soundsIn && Heard.decoding == 0);
   const r = await page.evaluate(() => {
     const all = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'));
     const sum = list => list.reduce((s, e) => s + e.transferSize, 0);
@@ -57,7 +58,7 @@ const polls = await page.evaluate(() => Polls);
 await page.keyboard.down('z');
 await page.waitForFunction(p => Polls >= p + 2, polls);
 await page.keyboard.up('z');
-await page.waitForFunction(() => Module.Mix.PlayingMusic());
+await page.waitForFunction(() => Music());
 await page.keyboard.down('z');
 const metric = async () => Object.fromEntries((await cdp.send('Performance.getMetrics')).metrics.map(m => [m.name, m.value]));
 const [m0, f0] = [await metric(), await page.evaluate(() => Frames)];

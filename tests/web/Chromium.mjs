@@ -6,7 +6,12 @@
 //   does; length false leaves out Content-Length, as a streaming server does.
 //   Answers {origin, server, requests}; requests counts what was asked for.
 //   Launch(options): playwright-core's chromium, options passed on.
+//   Speak(): chromium driven through the DevTools protocol alone, for what
+//   playwright hides: it keeps every page it drives focused, and so visible
+//   even in a minimized window. Answers {send(method, params, session), close}.
+//   HearAudio(page): notes what the page does with Web Audio (window.Heard).
 import { chromium } from 'playwright-core';
+import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
@@ -42,8 +47,55 @@ export async function Serve(folders, {gzip = false, length = true, port = 0} = {
   return {origin: `http://127.0.0.1:${server.address().port}`, server, requests};
 }
 
+const flags = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+  '--disable-component-update', '--disable-sync'];
+
 export function Launch(options = {}) {
-  return chromium.launch({executablePath: '/usr/bin/chromium', ...options, args: ['--no-sandbox',
-    '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', ...(options.args || [])]});
+  return chromium.launch({executablePath: '/usr/bin/chromium', ...options, args: [...flags, ...(options.args || [])]});
+}
+
+export function Speak(profile) {
+  const browser = spawn('/usr/bin/chromium', ['--headless', '--remote-debugging-pipe', `--user-data-dir=${profile}`,
+    ...flags, 'about:blank'], {stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe']});
+  const waiting = new Map();
+  let last = 0, heard = '';
+  // messages both ways are JSON, each ended by a NUL
+  browser.stdio[4].on('data', data => {
+    const parts = (heard + data).split('\0');
+    heard = parts.pop();
+    for (const m of parts.map(JSON.parse))
+      if (waiting.has(m.id)) waiting.get(m.id)(m), waiting.delete(m.id);
+  });
+  const send = (method, params = {}, sessionId) => new Promise((done, fail) => {
+    waiting.set(++last, m => m.error ? fail(new Error(`${method}: ${m.error.message}`)) : done(m.result));
+    browser.stdio[3].write(JSON.stringify({id: last, method, params, ...(sessionId && {sessionId})}) + '\0');
+  });
+  return {send, close: () => browser.kill()};
+}
+
+// In the page before its scripts: Heard.contexts made, Heard.decoding (sounds
+// in flight), Heard.decoded ({bytes, buffer} each), Heard.sources started
+// ({buffer, loop, ended}); Music() while a looping source goes.
+export function HearAudio(page) {
+  return page.addInitScript(() => {
+    const heard = window.Heard = {contexts: [], decoding: 0, decoded: [], sources: []};
+    const Context = window.AudioContext;
+    window.AudioContext = class extends Context { constructor(...a) { super(...a); heard.contexts.push(this); } };
+    const decode = BaseAudioContext.prototype.decodeAudioData;
+    BaseAudioContext.prototype.decodeAudioData = function(data, ...rest) {
+      const bytes = new Uint8Array(data.slice(0));
+      heard.decoding++;
+      const done = decode.call(this, data, ...rest);
+      done.then(buffer => heard.decoded.push({bytes, buffer}), () => {}).finally(() => heard.decoding--);
+      return done;
+    };
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function(...a) {
+      const source = {buffer: this.buffer, loop: this.loop, ended: false};
+      heard.sources.push(source);
+      this.addEventListener('ended', () => source.ended = true);
+      return start.apply(this, a);
+    };
+    window.Music = () => heard.sources.some(s => s.loop && !s.ended);
+  });
 }

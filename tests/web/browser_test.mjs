@@ -5,7 +5,7 @@
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { Launch, Serve } from './Chromium.mjs';
+import { HearAudio, Launch, Serve } from './Chromium.mjs';
 
 const [site, rundir, probe, shots, nativeshot] = process.argv.slice(2);
 const problems = [];
@@ -47,6 +47,11 @@ await page.addInitScript(() => {
   navigator.getGamepads = () => (Polls++, [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
     buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}]);
 });
+// the page's Web Audio, and the player firing while a source of the shot's sound goes
+await HearAudio(page);
+await page.addInitScript(() => { window.Firing = () => Heard.sources.some(s => s.buffer === Heard.shot && !s.ended); });
+// the player's shot, as the build made it
+const shotsound = [...fs.readFileSync(path.join(rundir, '..', 'sounds', 'zorvabullet.ogg'))];
 const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 
 // WaitFor(what, checks): canvas shots until zepprobe passes every check,
@@ -106,11 +111,14 @@ const differing = await page.evaluate(native => {
 if (differing) Fail(`${differing} pixels of the menu differ from the desktop window's`);
 console.log('seen the menu as the desktop window shows it');
 
-await Wait('the sounds', () => Module.soundsIn && Module.mixer.pending == 0);
+await Wait('the sounds', () => Module.soundsIn && Heard.decoding == 0);
 await Press('ArrowDown');
 await WaitFor('down-to-credits', Menu(1));
-const sound = await page.evaluate(() => [Module.mixer.ctx.state, Module.mixer.chunks.filter(c => c && c.buffer).length]);
-if (sound[0] != 'running' || sound[1] != 9) Fail(`sound ${sound[0]} with ${sound[1]} of 9 sounds and music decoded`);
+const sound = await page.evaluate(shot => {
+  Heard.shot = Heard.decoded.find(d => d.bytes.length == shot.length && d.bytes.every((b, i) => b == shot[i]))?.buffer;
+  return [Heard.contexts.map(c => c.state).join(), Heard.decoded.length, !!Heard.shot];
+}, shotsound);
+if (sound.join() != 'running,9,true') Fail(`sound ${sound[0]} with ${sound[1]} of 9 sounds and music decoded, the shot among them: ${sound[2]}`);
 console.log('seen sound running after the first key, the 8 sounds and the music decoded');
 await Press('z');
 await WaitFor('credits', Credits);
@@ -119,12 +127,12 @@ await WaitFor('menu-after-credits', Menu(1));
 await Press('ArrowUp', 'z');
 await WaitFor('play', Play);
 await page.keyboard.down('z');
-await Wait('the player firing on channel 0', () => Module.Mix.Playing(0) == 1 && Module.Mix.PlayingMusic() == 1);
+await Wait('the player firing', () => Firing() && Music());
 await page.keyboard.up('z');
 console.log('seen the player fire and the music play');
 await Press('Escape');
 await WaitFor('menu-after-play', Menu(0));
-if (!await page.evaluate(() => Module.Mix.PausedMusic())) Fail('the music plays on in the menu');
+await Wait('the music paused in the menu', () => !Music());
 
 // The pad in the browser's standard numbering (0 south, 8 Back, 9 Start, 13 D-pad
 // down, axis 1 stick down), each row held until read: a stick within 30 % moves
@@ -140,9 +148,9 @@ for (const [what, pad, then, checks] of [
   ['pad-start-pulled-out', {buttons: [9]}, 'pulled out', Menu(0)],
 ]) {
   if (then == 'pulled out') {  // fire first, in play
-    await Wait('the player not firing', () => Module.Mix.Playing(0) == 0);
+    await Wait('the player not firing', () => !Firing());
     await page.evaluate(() => Pad = {buttons: [0]});
-    await Wait('the player firing with the pad', () => Module.Mix.Playing(0) == 1);
+    await Wait('the player firing with the pad', () => Firing());
   }
   await Read(what, () => page.evaluate(pad => Pad = pad, pad));
   await Read(`the pad ${then}`, () => page.evaluate(out => Pad = out ? null : {buttons: []}, then == 'pulled out'));
@@ -153,51 +161,6 @@ await Press('ArrowUp');
 await page.keyboard.down('z');
 await Wait('the ended page', () => /zEP has ended/.test(document.body.innerText) && document.querySelector('#message button'));
 console.log('seen the ended page with a way to play again');
-
-// The mixer after the game, through its own calls, against SDL_mixer's rules
-// as the game relies on them: group 0 is channels 1-15 taken lowest free
-// first, then oldest first; a timed channel stops at its time, a loop count
-// of n plays n+1 times, a fade-in reports itself for its length.
-const mixer = await page.evaluate(() => {
-  const M = Module.Mix, chunks = Module.mixer.chunks;
-  const ids = chunks.map((c, i) => i).filter(i => chunks[i]).sort((a, b) => chunks[a].buffer.duration - chunks[b].buffer.duration);
-  const [short, long] = [ids[0], ids[ids.length - 1]];
-  const tick = () => { const t = performance.now(); while (performance.now() == t); };
-  // call(), then polls until done(): going is the last poll not done (from the
-  // call's return), done the first done (from before it), so a right length L
-  // has going < L <= done whatever the load; it gives up at 10 s
-  const timed = (call, done) => {
-    const t0 = performance.now(), result = call(), t1 = performance.now();
-    for (let going = -1, t = t1; t - t0 < 10000; going = t - t1, t = performance.now())
-      if (done()) return {result, going, done: performance.now() - t0};
-    return {result};
-  };
-  const r = {duration: chunks[short].buffer.duration * 1000};
-  M.HaltChannel(-1); M.AllocateChannels(16); M.ReserveChannels(1);
-  r.grouped = M.GroupChannels(1, 15, 0);
-  r.taken = [...Array(16)].map(() => {
-    const c = M.GroupAvailable(0);
-    if (c >= 0) M.PlayChannelTimed(c, long, -1, -1);
-    return tick(), c;
-  });
-  r.oldest = M.GroupOldest(0);
-  M.PlayChannelTimed(r.oldest, long, -1, -1);
-  r.nextoldest = M.GroupOldest(0);
-  M.HaltChannel(-1);
-  r.timed = timed(() => M.PlayChannelTimed(0, long, 0, 150), () => !M.Playing(0));
-  r.looped = timed(() => M.PlayChannelTimed(0, short, 2, -1), () => !M.Playing(0));
-  r.faded = timed(() => (M.FadeInMusic(long, -1, 300), M.FadingMusic()), () => M.FadingMusic() == 0);
-  return {...r, playing: M.PlayingMusic()};
-});
-const expect = (what, ok) => { if (!ok) Fail(`mixer: ${what} (${JSON.stringify(mixer)})`); };
-expect('15 channels in group 0', mixer.grouped == 15);
-expect('free channels 1 to 15 in order, then none', mixer.taken.join() == '1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,-1');
-expect('the oldest channel first, then the next', mixer.oldest == 1 && mixer.nextoldest == 2);
-const lasts = (t, ms) => t.going < ms + 1 && t.done >= ms - 1;  // to the clock's rounding
-expect('a 150 ms channel stops after 150 ms', lasts(mixer.timed, 150));
-expect('a loop count of 2 plays three times', lasts(mixer.looped, 3 * mixer.duration));
-expect('a 300 ms fade-in fades for 300 ms', mixer.faded.result == 2 && lasts(mixer.faded, 300) && mixer.playing == 1);
-console.log('seen the mixer keep its groups, times, loops and fades');
 
 // a browser without WebAssembly's SIMD is told so in a sentence
 await page.addInitScript(() => { WebAssembly.validate = () => false; });

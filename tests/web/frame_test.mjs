@@ -64,12 +64,6 @@ function Instrument() {
       return connect.call(this, to, ...a);
     };
   }
-  // no minimized or background window hides a page that playwright drives,
-  // so the test says the page is hidden as the browser would
-  window.Hide = hidden => {
-    Object.defineProperty(document, 'visibilityState', {configurable: true, get: () => hidden ? 'hidden' : 'visible'});
-    document.dispatchEvent(new Event('visibilitychange'));
-  };
   window.Doubled = () => {
     const small = document.getElementById('screen').getContext('2d').getImageData(0, 0, 320, 240).data;
     const big = document.createElement('canvas');
@@ -237,18 +231,6 @@ async function HeldStill(where, why, hold, release) {
   if (ms < 10 * 1000 / 60 * 0.8) Fail(`10 frames in ${ms.toFixed(0)} ms after ${why}`);
   await Wait(where, `the sound running after ${why}`, () => Contexts.every(c => c.state == 'running'));
   console.log(`seen the game held still when ${why} (${frames} frames) and go on at its pace (10 frames in ${ms.toFixed(0)} ms)`);
-}
-
-{
-  // A page hidden: the same, through its visibilitychange
-  const {page, problems} = await Open(game.origin + '/', {width: 800, height: 600});
-  await Started(page);
-  await Wait(page, 'the game reading keys', () => Polls > 0);
-  await Press(page, page, 'ArrowDown');
-  await Wait(page, 'the sound running', () => Contexts.length == 1 && Contexts[0].state == 'running');
-  await HeldStill(page, 'hidden', () => page.evaluate(() => Hide(true)), () => page.evaluate(() => Hide(false)));
-  if (problems.length) Fail(problems.join('\n'));
-  await page.close();
 }
 
 {

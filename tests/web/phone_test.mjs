@@ -7,7 +7,7 @@
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { Launch, Serve } from './Chromium.mjs';
+import { HearAudio, Launch, Serve } from './Chromium.mjs';
 
 const [site, rundir, probe, shots] = process.argv.slice(2);
 if (!fs.existsSync(path.join(site, 'zep.wasm'))) {
@@ -19,6 +19,8 @@ let step = 0;
 const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
 const Expect = (what, ok, seen) => { if (!ok) Fail(`${what} (seen ${JSON.stringify(seen)})`); };
 
+// the player's shot, as the build made it
+const shot = [...fs.readFileSync(path.join(rundir, '..', 'sounds', 'zorvabullet.ogg'))];
 const {origin, server} = await Serve({'/': site});
 const browser = await Launch();
 fs.mkdirSync(shots, {recursive: true});
@@ -31,9 +33,6 @@ async function Phone(name, width, height) {
   page.on('console', m => { if (m.type() == 'error') problems.push(`${name} console: ${m.text()}`); });
   page.on('pageerror', e => problems.push(`${name} page error: ${e.message}`));
   await page.addInitScript(() => {
-    window.Contexts = [];
-    const Real = window.AudioContext;
-    window.AudioContext = function(...args) { const c = new Real(...args); Contexts.push(c); return c; };
     window.Doubled = () => {
       const big = document.createElement('canvas');
       [big.width, big.height] = [640, 480];
@@ -55,11 +54,12 @@ async function Phone(name, width, height) {
     window.Pad = null;
     window.Polls = 0;
     navigator.getGamepads = () => (Polls++, [Pad]);
-    // the player's shot playing on its own channel
-    window.Firing = () => Module.Mix.Playing(0) == 1;
+    // a source of the player's shot playing (Heard.shot, once known)
+    window.Firing = () => Heard.sources.some(s => s.buffer === Heard.shot && !s.ended);
     window.Orientations = [];
     if (screen.orientation) screen.orientation.lock = o => (Orientations.push(o), Promise.reject(new Error('not here')));
   });
+  await HearAudio(page);
   const cdp = await context.newCDPSession(page);
   const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${name}: ${what} not seen`));
   // Touch(type, [x, y], ...): every finger down at once, by its place
@@ -109,7 +109,13 @@ async function Phone(name, width, height) {
 
   await page.goto(origin + '/');
   await WaitFor('menu', Menu(0));
+  // input is taken once every sound is decoded: the shot among them, as the build made it
   await Wait('the game taking input', () => Polls > 0);
+  const known = await page.evaluate(shot => {
+    Heard.shot = Heard.decoded.find(d => d.bytes.length == shot.length && d.bytes.every((b, i) => b == shot[i]))?.buffer;
+    return !!Heard.shot;
+  }, shot);
+  Expect(`${name}: the shot's sound among those decoded`, known, 'none like it');
   return {page, Wait, Touch, Centre, WaitFor, Read, Tap, Shown, Box};
 }
 
@@ -124,10 +130,10 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   const {page, Wait, Touch, Centre, WaitFor, Read, Tap, Shown, Box} = await Phone('portrait', 390, 844);
   await page.mouse.click(195, 700);
   Expect('no controls before the first touch, a click included', !await Shown(), 'controls');
-  Expect('no AudioContext before the first touch', await page.evaluate(() => Contexts.length == 0), 'one');
+  Expect('no AudioContext before the first touch', await page.evaluate(() => Heard.contexts.length == 0), 'one');
   await Tap('the first touch', [195, 120]);
   await Wait('the controls after the first touch', () => !document.getElementById('touch').hidden);
-  await Wait('sound running after the first tap', () => Contexts.some(c => c.state == 'running'));
+  await Wait('sound running after the first tap', () => Heard.contexts.some(c => c.state == 'running'));
   const picture = await Box('#screen'), stick = await Box('#touch .stick'), fire = await Box('#touch .fire');
   Expect('a picture of 960x720 device pixels at the top', Picture(picture, 3) && picture.top == 0 &&
     picture.left == (1170 - 960) / 2, picture);
@@ -136,12 +142,12 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   await WaitFor('menu-after-first-touch', Menu(0));
   // sound stopped by the browser (another app, a call) runs again when the
   // page is back in view, or else at the next tap
-  await page.evaluate(() => Contexts[0].suspend());
+  await page.evaluate(() => Heard.contexts[0].suspend());
   await page.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
-  await Wait('sound running again when the page is back', () => Contexts[0].state == 'running');
-  await page.evaluate(() => Contexts[0].suspend());
+  await Wait('sound running again when the page is back', () => Heard.contexts[0].state == 'running');
+  await page.evaluate(() => Heard.contexts[0].suspend());
   await Tap('a tap on the picture', [195, 120]);
-  await Wait('sound running again after a tap', () => Contexts[0].state == 'running');
+  await Wait('sound running again after a tap', () => Heard.contexts[0].state == 'running');
   console.log('portrait: seen the controls only after the first touch, the picture 960x720 at the top, sound running, again after a stop');
 
   // the thumb drags down, then slides up without lifting
