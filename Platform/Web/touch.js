@@ -224,6 +224,13 @@
   window.addEventListener('keydown', Hide, true);
   window.addEventListener('resize', Layout);
   window.addEventListener('contextmenu', function(e) { if (shown) e.preventDefault(); });
+  // A touch is the page's own: it scrolls and clicks nothing, and Chromium
+  // does not hold the game's timers back for a gesture that might follow (it
+  // did, some 90 ms after each touch, with the CPU slowed). The page's
+  // buttons keep their clicks.
+  window.addEventListener('touchstart', function(e) {
+    if (!(e.target.closest && e.target.closest('button'))) e.preventDefault();
+  }, {passive: false});
   // iOS zooms on its own gesture events, whatever touch-action says
   document.addEventListener('gesturestart', function(e) { e.preventDefault(); });
 

@@ -226,7 +226,7 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
 // beside it; full screen asks to hold landscape, and where the browser has no
 // full screen the control is not there.
 {
-  const {page, Wait, Centre, WaitFor, Tap, Box} = await Phone('landscape', 844, 390);
+  const {page, Wait, Touch, Centre, WaitFor, Tap, Box} = await Phone('landscape', 844, 390);
   await Tap('the first touch', [422, 195]);
   await Wait('the controls after the first touch', () => !document.getElementById('touch').hidden);
   const picture = await Box('#screen');
@@ -248,6 +248,20 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   await Wait('no full-screen control without full screen',
     () => !document.getElementById('touch').hidden && document.querySelector('#touch .full').hidden);
   console.log('landscape: seen no full-screen control where the browser has none');
+  // Quit, and the page's own button, tapped, plays again
+  const stick = await Centre('stick');
+  for (const lit of [1, 2]) {
+    await Tap('the stick pushed down', [stick[0], stick[1] + stick[2]]);
+    await WaitFor(`stick-down-${lit}`, Menu(lit));
+  }
+  await Touch('touchStart', await Centre('fire'));
+  await Wait('the ended page', () => /zEP has ended/.test(document.body.innerText) && document.querySelector('#message button'));
+  await Touch('touchEnd');
+  const again = await page.locator('#message button').boundingBox();
+  await Touch('touchStart', [again.x + again.width / 2, again.y + again.height / 2]);
+  await Touch('touchEnd');
+  await WaitFor('menu-played-again', Menu(0));
+  console.log('landscape: seen Quit end the game, and a tap on Play again start it anew');
   await page.context().close();
 }
 
