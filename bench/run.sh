@@ -59,6 +59,10 @@ row("doubling vs a plain AVX2 doubling loop", "BM_CopyDoubledPixels", "BM_Double
 row("doubling vs a plain SSE2 doubling loop", "BM_CopyDoubledPixels", "BM_DoubleSSE2")
 row("doubling vs memcpy of 1,228,800 bytes", "BM_CopyDoubledPixels", "BM_Memcpy1228800")
 row("doubling vs SDL_SoftStretch", "BM_CopyDoubledPixels", "BM_SDLSoftStretch")
+for k in range(2, 10):
+    row(f"full screen {k}x ({320*k}x{240*k}) vs memcpy of its bytes", f"BM_CopyScaledPixels/{k}/0", f"BM_MemcpyScaled/{k}")
+    row(f"  the SSE2 path", f"BM_CopyScaledPixels/{k}/1", f"BM_MemcpyScaled/{k}")
+    row(f"  the portable path", f"BM_CopyScaledPixels/{k}/2", f"BM_MemcpyScaled/{k}")
 for n, what in ((0, "the game's pictures"), (1, "40 real-world files")):
     print(f"-- {what}")
     row("  inflate vs libdeflate raw", f"BM_Inflate/{n}", f"BM_LibdeflateRaw/{n}")

@@ -1,16 +1,25 @@
 // Input over SDL 1.2: keys are read from SDL's keyboard snapshot, which the
 // event pumping of HandleInput keeps up to date, not from key events; the
-// first gamepad from its own snapshot, read at each call.
+// first gamepad from its own snapshot, read at each call. F11 and Alt+Enter
+// switch to full screen and back, here, out of the game's sight.
 #include "Platform/Input.h"
 #include <SDL.h>
+#include "Platform/SDL/FullScreen.h"
 #include "Platform/SDL/Pads.h"
 #include "Platform/Time.h"
+
+static bool IsFullScreenKey(const SDL_keysym &key)
+{
+	return key.sym == SDLK_F11 || (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT));
+}
 
 bool HandleInput()
 {
 	SDL_Event event;
-	while (SDL_PollEvent(&event))
+	while (SDL_PollEvent(&event)) {
 		if (event.type == SDL_QUIT) return false;
+		if (event.type == SDL_KEYDOWN && IsFullScreenKey(event.key.keysym) && !ToggleFullScreen()) return false;
+	}
 	return true;
 }
 
@@ -63,5 +72,7 @@ uint32_t GetButtonState()
 	uint32_t state = GetPadState();
 	for (const auto &k : buttonkeys)
 		if (keys[k.key]) state |= k.button;
+	// Return with Alt is the full-screen key, no button
+	if (keys[SDLK_LALT] || keys[SDLK_RALT]) state &= ~ReturnButton;
 	return state;
 }

@@ -1,6 +1,7 @@
 // The engine's hot paths, each beside a peer measured in the same run:
 // RLE sprites against SDL 1.2's own RLE-accelerated colour-key blit, the
-// doubling copy against memcpy and SDL_SoftStretch, the sorted collision
+// doubling copy against memcpy and SDL_SoftStretch, the full screen's scaled
+// copy against memcpy, the sorted collision
 // sweep against testing every pair, and a crowded frame of the real game
 // (the PNG loader and its inflate decoder are in png_bench.cpp). Run from the folder with the bundles
 // (bench/run.sh does it and prints the ratios).
@@ -258,6 +259,58 @@ void BM_SDLSoftStretch(benchmark::State &state)
 	SDL_FreeSurface(dest);
 }
 
+// The full screen's copy at every whole scale from 2 to 9, through the best
+// path, SSE2 and the portable one, against memcpy of the same output bytes.
+std::vector<Pixel> scaledpixels;
+
+// What the scaled copy must leave, worked out pixel by pixel.
+std::vector<Pixel> ScaledFrame(int scale)
+{
+	size_t width = 320 * (size_t)scale, height = 240 * (size_t)scale;
+	std::vector<Pixel> frame(width * height);
+	for (size_t y = 0; y < height; y++)
+		for (size_t x = 0; x < width; x++) frame[y * width + x] = screenpixels[y / scale * 320 + x / scale];
+	return frame;
+}
+
+template <typename CopyFunction>
+void BenchmarkScaling(benchmark::State &state, CopyFunction copy)
+{
+	int scale = (int)state.range(0);
+	ClearScreen(screenpixels);
+	std::vector<Pixel> want = ScaledFrame(scale);
+	scaledpixels.assign(want.size(), 0);
+	Bitmap src, dest;
+	InitializeBitmap(&src, 320, 240, 1280, screenpixels.data());
+	InitializeBitmap(&dest, (int16_t)(320 * scale), (int16_t)(240 * scale), 1280 * scale, scaledpixels.data());
+	copy(&dest, &src, want);
+	if (scaledpixels != want) return state.SkipWithError("wrong pixels on the screen");
+	for (auto _ : state) {
+		copy(&dest, &src, want);
+		benchmark::ClobberMemory();
+	}
+	state.SetBytesProcessed(state.iterations() * (int64_t)(want.size() * 4));
+}
+
+// The second argument: 0 the path CopyScaledPixels picks, 1 SSE2, 2 portable.
+void BM_CopyScaledPixels(benchmark::State &state)
+{
+	int scale = (int)state.range(0), which = (int)state.range(1);
+	DoublingPath path = which == 1 ? DoublingSSE2 : DoublingPortable;
+	if (which && !IsDoublingPathAvailable(path)) return state.SkipWithError("skipped: this CPU has no SSE2");
+	BenchmarkScaling(state, [&](Bitmap *dest, Bitmap *src, const std::vector<Pixel> &) {
+		if (which) CopyScaledPixelsUsing(dest, src, scale, path);
+		else CopyScaledPixels(dest, src, scale);
+	});
+}
+
+void BM_MemcpyScaled(benchmark::State &state)
+{
+	BenchmarkScaling(state, [&](Bitmap *dest, Bitmap *, const std::vector<Pixel> &from) {
+		memcpy(dest->pixels, from.data(), from.size() * 4);
+	});
+}
+
 // n bullets against n enemies spread over the screen, sorted by their tops.
 // They live outside the pool, which holds fewer than 2 x 1024 objects.
 std::vector<Object> collisionobjects;
@@ -348,6 +401,8 @@ BENCHMARK(BM_DoubleSSE2);
 #endif
 BENCHMARK(BM_Memcpy1228800);
 BENCHMARK(BM_SDLSoftStretch);
+BENCHMARK(BM_CopyScaledPixels)->ArgsProduct({benchmark::CreateDenseRange(2, 9, 1), {0, 1, 2}});
+BENCHMARK(BM_MemcpyScaled)->DenseRange(2, 9);
 BENCHMARK(BM_CollisionSweep)->Arg(64)->Arg(256)->Arg(1024);
 BENCHMARK(BM_CollisionBruteForce)->Arg(64)->Arg(256)->Arg(1024);
 BENCHMARK(BM_CrowdedFrame);

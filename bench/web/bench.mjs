@@ -1,5 +1,6 @@
 // bench/web/run.sh's measurements, a phone's last: node bench.mjs <site> <wasm bench folder> <loads> <native crowded frame lines>
-import { HearAudio, Launch, Serve } from '../../tests/web/Chromium.mjs';
+import { Launch, Serve } from '../../tests/web/Chromium.mjs';
+import { Instrument } from '../../tests/web/Game.mjs';
 
 const [site, benchdir, loads, native] = process.argv.slice(2);
 // compressed once before the first load, as a web host serves from its cache:
@@ -10,33 +11,20 @@ const browser = await Launch();
 const median = a => a.slice().sort((x, y) => x - y)[Math.floor(a.length / 2)];
 const kb = bytes => (bytes / 1024).toFixed(0) + ' KB';
 
-// counted by the bench itself: frames drawn on the page's canvas, the first
-// one's time, and the game's looks at the pad, which it takes with the keys
-function Instrument() {
-  window.Frames = 0;
-  window.Polls = 0;
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function(...a) {
-    if (this.canvas.id == 'screen' && !Frames++) window.FirstFrameTime = performance.now();
-    return put.apply(this, a);
-  };
-  const pads = navigator.getGamepads.bind(navigator);
-  navigator.getGamepads = () => (Polls++, pads());
-}
-
+// counted by the bench itself (Instrument): frames drawn and when, the
+// game's looks at pad and keys, the page's Web Audio
 async function Load() {
   const page = await browser.newPage({viewport: {width: 800, height: 600}});
   await page.addInitScript(Instrument);
   const cdp = await page.context().newCDPSession(page);
   await cdp.send('Network.enable');
   await cdp.send('Network.setCacheDisabled', {cacheDisabled: true});
-  await HearAudio(page);
   await page.goto(origin + '/');
-  await page.waitForFunction(() => window.Module && window.FirstFrameTime && Module.soundsIn && Heard.decoding == 0);
+  await page.waitForFunction(() => window.Module && Frames && Module.soundsIn && Heard.decoding == 0);
   const r = await page.evaluate(() => {
     const all = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'));
     const sum = list => list.reduce((s, e) => s + e.transferSize, 0);
-    return {first: FirstFrameTime, before: sum(all.filter(e => e.responseEnd <= FirstFrameTime)), all: sum(all)};
+    return {first: FrameTimes[0], before: sum(all.filter(e => e.responseEnd <= FrameTimes[0])), all: sum(all)};
   });
   return [page, cdp, r];
 }

@@ -1,8 +1,12 @@
 // zepprobe: the end-to-end tests' eyes and hand on zep in an X server. It
-// closes a window as a window manager does, and checks a screenshot (a 640x480
-// PNG of the pixel-doubled window) against what the engine itself draws, with
-// the bundles of the folder it runs in.
+// closes a window as a window manager does, and checks a screenshot against
+// what the engine itself draws, with the bundles of the folder it runs in.
+// The screenshot is a 640x480 PNG of the pixel-doubled window, or of a whole
+// screen showing either the full screen's picture (at the largest whole
+// scale up to 9, centred) or the window at its top-left.
 //   zepprobe close <window id>
+//   zepprobe picture <shot.png> <scale> <x> <y>
+//   zepprobe same <shot.png> <earlier shot.png>
 //   zepprobe text <shot.png> <8|12|16> <x> <y> <left|right> <text|white|highlight> <string>
 //   zepprobe sprite <shot.png> <entry> <x> <y> <radius>
 //   zepprobe sky <shot.png> <x0 from> <x0 to>
@@ -15,6 +19,7 @@
 #include <X11/Xlib.h>
 #undef Font
 #include <png.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,22 +37,57 @@
 constexpr int Width = 320, Height = 240, Size = Width * Height;
 static std::vector<Pixel> shot(Size);  // the screenshot at game resolution, opaque
 
-// False unless the file is a 640x480 picture whose every 2x2 block is one colour.
-static bool LoadShot(const char *path)
+static int shotwidth, shotheight;
+static std::vector<Pixel> screen;  // the whole screenshot, opaque
+
+static bool ReadPNG(const char *path)
 {
 	png_image image = {};
 	image.version = PNG_IMAGE_VERSION;
 	if (!png_image_begin_read_from_file(&image, path)) return false;
 	image.format = PNG_FORMAT_BGRA;  // opaque 0xAARRGGBB words on this little-endian target, as the engine's
-	std::vector<Pixel> big(4 * Size);
-	if (image.width != 2 * Width || image.height != 2 * Height) return png_image_free(&image), false;
-	if (!png_image_finish_read(&image, nullptr, big.data(), 0, nullptr)) return false;
+	shotwidth = (int)image.width, shotheight = (int)image.height;
+	screen.assign((size_t)shotwidth * shotheight, 0);
+	return png_image_finish_read(&image, nullptr, screen.data(), 0, nullptr);
+}
+
+// Takes the picture at (x, y) of the screenshot into shot; false unless it
+// fits and each of its scale x scale blocks is one colour.
+static bool TakePicture(int scale, int x, int y)
+{
+	if (scale < 1 || x < 0 || y < 0 || x + scale * Width > shotwidth || y + scale * Height > shotheight) return false;
 	for (int i = 0; i < Size; i++) {
-		const Pixel *block = &big[(size_t)(i / Width) * 4 * Width + 2 * (i % Width)];
+		const Pixel *block = &screen[(size_t)(y + i / Width * scale) * shotwidth + x + i % Width * scale];
 		shot[i] = block[0];
-		if (block[1] != shot[i] || block[2 * Width] != shot[i] || block[2 * Width + 1] != shot[i]) return false;
+		for (int dy = 0; dy < scale; dy++)
+			for (int dx = 0; dx < scale; dx++)
+				if (block[(size_t)dy * shotwidth + dx] != shot[i]) return false;
 	}
 	return true;
+}
+
+// The picture of a window shot, of a full screen or of a window at the
+// screen's top-left, whichever the screenshot shows.
+static bool LoadShot(const char *path)
+{
+	if (!ReadPNG(path)) return false;
+	int scale = std::min(std::min(shotwidth / Width, shotheight / Height), 9);
+	return TakePicture(scale, (shotwidth - scale * Width) / 2, (shotheight - scale * Height) / 2) ||
+	       TakePicture(2, 0, 0);
+}
+
+// The picture at that scale and place, and nothing but black around it.
+static int CheckPicture(int scale, int x, int y)
+{
+	if (!TakePicture(scale, x, y)) return printf("no picture at %dx at (%d, %d) of the %dx%d screen\n", scale, x, y, shotwidth, shotheight), 1;
+	for (int sy = 0; sy < shotheight; sy++)
+		for (int sx = 0; sx < shotwidth; sx++) {
+			bool inside = sx >= x && sy >= y && sx < x + scale * Width && sy < y + scale * Height;
+			if (!inside && (screen[(size_t)sy * shotwidth + sx] & 0xFFFFFF))
+				return printf("not black outside the picture: %06X at (%d, %d)\n", screen[(size_t)sy * shotwidth + sx] & 0xFFFFFF, sx, sy), 1;
+		}
+	printf("the picture at %dx at (%d, %d) of the %dx%d screen, black around it\n", scale, x, y, shotwidth, shotheight);
+	return 0;
 }
 
 // What draw() puts into a transparent game-sized canvas.
@@ -66,6 +106,23 @@ static bool IsInColourClass(Pixel p, const char *colourclass)
 	if (!strcmp(colourclass, "text")) return p == (TitleTextColour() & 0xFFFFFF);
 	if (!strcmp(colourclass, "white")) return p == 0xFFFFFF;
 	return IsTitleHighlightColour(p);
+}
+
+// The picture is the earlier one's but for pixels lit in both (the menu's
+// pulsing item).
+static int CheckSame(const char *earlier)
+{
+	std::vector<Pixel> now = shot;
+	if (!LoadShot(earlier)) return printf("%s shows no picture\n", earlier), 2;
+	int lit = 0;
+	for (int i = 0; i < Size; i++) {
+		if (now[i] == shot[i]) continue;
+		if (!IsTitleHighlightColour(now[i] & 0xFFFFFF) || !IsTitleHighlightColour(shot[i] & 0xFFFFFF))
+			return printf("(%d, %d) is %06X, was %06X\n", i % Width, i / Width, now[i] & 0xFFFFFF, shot[i] & 0xFFFFFF), 1;
+		lit++;
+	}
+	printf("the same picture as %s but for %d lit pixels\n", earlier, lit);
+	return 0;
 }
 
 // Every ink pixel of the text is on screen in one colour of the class.
@@ -173,9 +230,13 @@ int main(int argc, char **argv)
 	int size = argc > 3 ? atoi(argv[3]) : 0;
 	bool text = !strcmp(command, "text") && argc == 9 && (size == 8 || size == 12 || size == 16);
 	bool menu = !strcmp(command, "menu") && argc == 4, credits = !strcmp(command, "credits") && argc == 3;
-	if (!text && !menu && !credits && !(!strcmp(command, "sprite") && argc == 7) && !(!strcmp(command, "sky") && argc == 5))
+	bool picture = !strcmp(command, "picture") && argc == 6, same = !strcmp(command, "same") && argc == 4;
+	if (!text && !menu && !credits && !picture && !same && !(!strcmp(command, "sprite") && argc == 7) &&
+		!(!strcmp(command, "sky") && argc == 5))
 		return fprintf(stderr, "bad use; see the head of tests/e2e/ZepProbe.cpp\n"), 2;
-	if (!LoadShot(argv[2])) return printf("%s is not a pixel-doubled %dx%d PNG\n", argv[2], 2 * Width, 2 * Height), 1;
+	if (picture) return ReadPNG(argv[2]) ? CheckPicture(atoi(argv[3]), atoi(argv[4]), atoi(argv[5])) : 1;
+	if (!LoadShot(argv[2])) return printf("%s shows no scaled %dx%d picture\n", argv[2], Width, Height), 1;
+	if (same) return CheckSame(argv[3]);
 	if (text) return CheckText(size, atoi(argv[4]), atoi(argv[5]), !strcmp(argv[6], "right"), argv[7], argv[8]);
 	if (menu || credits) return CheckTitleScreen(menu, menu ? atoi(argv[3]) : -1);
 	// kept in the game record, where the bundles stay reachable until exit

@@ -22,14 +22,15 @@ RequireBundles()
 	done
 }
 
-# A 640x480 screen that the window fills, on a display nobody uses; -noreset,
+# A 640x480 screen that the window fills (StartX <width>x<height>: a bigger
+# one), on a display nobody uses; -noreset,
 # or the server refuses connections while it resets after its last client;
 # -r, or a key held across a slow frame repeats as a new press.
 StartX()
 {
 	local fifo
 	fifo=$(mktemp -u) && mkfifo "$fifo" || Fail "no fifo"
-	Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset -r 3>"$fifo" >/dev/null 2>&1 &
+	Xvfb -displayfd 3 -screen 0 "${1:-640x480}x24" -nolisten tcp -noreset -r 3>"$fifo" >/dev/null 2>&1 &
 	XVFB=$!
 	read -r -t $((10 * SLOW)) display <"$fifo" || Fail "Xvfb did not start"
 	rm -f "$fifo"

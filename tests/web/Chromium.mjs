@@ -9,7 +9,6 @@
 //   Speak(): chromium driven through the DevTools protocol alone, for what
 //   playwright hides: it keeps every page it drives focused, and so visible
 //   even in a minimized window. Answers {send(method, params, session), close}.
-//   HearAudio(page): notes what the page does with Web Audio (window.Heard).
 import { chromium } from 'playwright-core';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -71,31 +70,4 @@ export function Speak(profile) {
     browser.stdio[3].write(JSON.stringify({id: last, method, params, ...(sessionId && {sessionId})}) + '\0');
   });
   return {send, close: () => browser.kill()};
-}
-
-// In the page before its scripts: Heard.contexts made, Heard.decoding (sounds
-// in flight), Heard.decoded ({bytes, buffer} each), Heard.sources started
-// ({buffer, loop, ended}); Music() while a looping source goes.
-export function HearAudio(page) {
-  return page.addInitScript(() => {
-    const heard = window.Heard = {contexts: [], decoding: 0, decoded: [], sources: []};
-    const Context = window.AudioContext;
-    window.AudioContext = class extends Context { constructor(...a) { super(...a); heard.contexts.push(this); } };
-    const decode = BaseAudioContext.prototype.decodeAudioData;
-    BaseAudioContext.prototype.decodeAudioData = function(data, ...rest) {
-      const bytes = new Uint8Array(data.slice(0));
-      heard.decoding++;
-      const done = decode.call(this, data, ...rest);
-      done.then(buffer => heard.decoded.push({bytes, buffer}), () => {}).finally(() => heard.decoding--);
-      return done;
-    };
-    const start = AudioBufferSourceNode.prototype.start;
-    AudioBufferSourceNode.prototype.start = function(...a) {
-      const source = {buffer: this.buffer, loop: this.loop, ended: false};
-      heard.sources.push(source);
-      this.addEventListener('ended', () => source.ended = true);
-      return start.apply(this, a);
-    };
-    window.Music = () => heard.sources.some(s => s.loop && !s.ended);
-  });
 }

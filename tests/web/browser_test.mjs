@@ -2,16 +2,13 @@
 //   node browser_test.mjs <site> <run folder> <zepprobe> <shots> <native menu shot as raw RGB>
 // The canvas is read back as PNG and checked by zepprobe, as the desktop
 // window's screenshots are; keys are held until the game has read them.
-import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { HearAudio, Launch, Serve } from './Chromium.mjs';
+import { Launch, Serve } from './Chromium.mjs';
+import { Fail, Instrument, Press as PressIn, Prober, Read as ReadIn, Wait as WaitIn } from './Game.mjs';
 
 const [site, rundir, probe, shots, nativeshot] = process.argv.slice(2);
 const problems = [];
-let step = 0;
-
-const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
 
 const {origin, server} = await Serve({'/': site});
 const browser = await Launch();
@@ -21,72 +18,15 @@ page.on('pageerror', e => problems.push(`page error: ${e.message}`));
 page.on('requestfailed', r => problems.push(`failed request: ${r.url()}`));
 page.on('response', r => { if (r.status() >= 400) problems.push(`${r.status()}: ${r.url()}`); });
 page.on('request', r => { if (!r.url().startsWith(origin) && !r.url().startsWith('data:')) problems.push(`other host: ${r.url()}`); });
-// The canvas holds the 320x240 frame that the page shows doubled: doubled
-// here by hand, as a 640x480 canvas, to compare with the desktop window's.
-await page.addInitScript(() => {
-  window.Doubled = () => {
-    const small = Module.canvas.getContext('2d').getImageData(0, 0, 320, 240).data;
-    const big = document.createElement('canvas');
-    [big.width, big.height] = [640, 480];
-    const image = big.getContext('2d').createImageData(640, 480);
-    for (let i = 0; i < 640 * 480; i++) image.data.set(small.subarray(...[0, 4].map(k => 4 * (((i / 640 | 0) >> 1) * 320 + (i % 640 >> 1)) + k)), 4 * i);
-    big.getContext('2d').putImageData(image, 0, 0);
-    return big;
-  };
-  // frames shown on the page's canvas, counted as it is drawn
-  window.Frames = 0;
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function(...a) {
-    if (this.canvas.id == 'screen') Frames++;
-    return put.apply(this, a);
-  };
-  // a pad of 17 buttons, hidden until the test sets Pad, as browsers hide one
-  // until pressed; Polls counts the game's looks at the buttons, pad and keys
-  window.Pad = null;
-  window.Polls = 0;
-  navigator.getGamepads = () => (Polls++, [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
-    buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}]);
-});
-// the page's Web Audio, and the player firing while a source of the shot's sound goes
-await HearAudio(page);
+await page.addInitScript(Instrument);
+// the player firing while a source of the shot's sound goes
 await page.addInitScript(() => { window.Firing = () => Heard.sources.some(s => s.buffer === Heard.shot && !s.ended); });
 // the player's shot, as the build made it
 const shotsound = [...fs.readFileSync(path.join(rundir, '..', 'sounds', 'zorvabullet.ogg'))];
-const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
-
-// WaitFor(what, checks): canvas shots until zepprobe passes every check,
-// each its arguments but the file, split at '|'
-async function WaitFor(what, checks) {
-  const shot = path.join(shots, `browser-${String(++step).padStart(2, '0')}-${what}.png`);
-  for (const deadline = Date.now() + 10000;;) {
-    const url = await page.evaluate(() => Doubled().toDataURL('image/png'));
-    fs.writeFileSync(shot, Buffer.from(url.split(',')[1], 'base64'));
-    const out = [];
-    try {
-      for (const c of checks.map(c => c.split('|')))
-        out.push(execFileSync(probe, [c[0], shot, ...c.slice(1)], {cwd: rundir}).toString().trim());
-      console.log(`seen ${what}: ${out.join('; ')}`);
-      return;
-    } catch (e) {
-      if (Date.now() > deadline) Fail(`${what} not seen (${e.stdout}; last shot ${shot})`);
-    }
-    const frames = await page.evaluate(() => Frames);
-    await Wait(`a new frame on the way to ${what}`, f => Frames > f, frames);
-  }
-}
-
-// Read(what, act): act, then wait until the game has read the state twice
-// (the pad is read with the keys once the sounds are in)
-async function Read(what, act) {
-  const polls = await page.evaluate(() => Polls);
-  await act();
-  await Wait(`the game reading ${what}`, p => Polls >= p + 2, polls);
-}
-// Press(key, ...): each held until the game has read it
-async function Press(...keys) {
-  for (const key of keys)
-    for (const action of ['down', 'up']) await Read(`${key} ${action}`, () => page.keyboard[action](key));
-}
+const Wait = (what, fn, arg) => WaitIn(page, what, fn, arg);
+const Read = (what, act) => ReadIn(page, what, act);
+const Press = (...keys) => PressIn(page, page, ...keys);
+const Probe = Prober(probe, rundir, shots, 'browser'), WaitFor = (what, checks) => Probe(page, what, checks);
 
 const Menu = lit => [`menu|${lit}`], Credits = ['credits'];
 const Play = ['text|8|312|4|right|white|Score: 00000', 'sprite|Graphics/Sprites/OL|68|86|3', 'sky|-160|40'];

@@ -4,14 +4,13 @@
 // The portal is a page of another origin (a second server) with the site in
 // an <iframe>. What the test counts it counts itself, by an init script in
 // every frame: frames drawn, the game's sleeps, the sound's contexts.
-import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { Launch, Serve } from './Chromium.mjs';
+import { Fail, Instrument, Press, Prober, Wait } from './Game.mjs';
 
 const [site, rundir, probe, shots] = process.argv.slice(2);
-const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
-let step = 0;
+const WaitFor = Prober(probe, rundir, shots, 'frame');
 if (!fs.existsSync(path.join(site, 'zep.wasm'))) { console.log(`SKIP: ${site} has not been built (./web.sh)`); process.exit(77); }
 
 // the portal's page: an input to type in, a page tall enough to scroll, and
@@ -36,45 +35,6 @@ const game = await Serve({'/': site}), other = await Serve({'/': portal});
 if (game.origin == other.origin) Fail('the portal on the game\'s origin');
 const browser = await Launch();
 
-function Instrument() {
-  window.Frames = 0;
-  window.FrameTimes = [];
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function(...a) {
-    if (this.canvas.id == 'screen') FrameTimes[Frames++] = performance.now();
-    return put.apply(this, a);
-  };
-  // the game sleeps through setTimeout, also while it is held
-  window.Sleeps = 0;
-  const later = window.setTimeout;
-  window.setTimeout = function(...a) { Sleeps++; return later.apply(this, a); };
-  // the game looks at the pad with the keys, once the sounds are in
-  window.Polls = 0;
-  const pads = navigator.getGamepads && navigator.getGamepads.bind(navigator);
-  if (pads) navigator.getGamepads = () => (Polls++, pads());
-  window.Contexts = [];
-  window.Outs = [];
-  if (window.AudioContext) {
-    const Made = window.AudioContext;
-    window.AudioContext = function(...a) { const c = new Made(...a); Contexts.push(c); return c; };
-    window.AudioContext.prototype = Made.prototype;
-    const connect = AudioNode.prototype.connect;
-    AudioNode.prototype.connect = function(to, ...a) {
-      if (to instanceof AudioDestinationNode) Outs.push(this);
-      return connect.call(this, to, ...a);
-    };
-  }
-  window.Doubled = () => {
-    const small = document.getElementById('screen').getContext('2d').getImageData(0, 0, 320, 240).data;
-    const big = document.createElement('canvas');
-    [big.width, big.height] = [640, 480];
-    const image = big.getContext('2d').createImageData(640, 480);
-    for (let i = 0; i < 640 * 480; i++) image.data.set(small.subarray(...[0, 4].map(k => 4 * (((i / 640 | 0) >> 1) * 320 + (i % 640 >> 1)) + k)), 4 * i);
-    big.getContext('2d').putImageData(image, 0, 0);
-    return big;
-  };
-}
-
 async function Open(url, viewport, deviceScaleFactor = 1, waitUntil = 'load', hold = null) {
   const context = await browser.newContext({viewport, deviceScaleFactor});
   await context.addInitScript(Instrument);
@@ -89,34 +49,8 @@ async function Open(url, viewport, deviceScaleFactor = 1, waitUntil = 'load', ho
   await page.goto(url, {waitUntil});
   return {page, problems};
 }
-const Wait = (where, what, fn, arg) => where.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 const Frame = async page => (await (await page.waitForSelector('#game')).contentFrame());
 const Started = where => Wait(where, 'the first frame', () => Frames > 0);
-
-// WaitFor(where, what, checks): zepprobe's checks on the frame's canvas, until they pass
-async function WaitFor(where, what, checks) {
-  const shot = path.join(shots, `frame-${String(++step).padStart(2, '0')}-${what}.png`);
-  for (const deadline = Date.now() + 10000;;) {
-    const url = await where.evaluate(() => Doubled().toDataURL('image/png'));
-    fs.writeFileSync(shot, Buffer.from(url.split(',')[1], 'base64'));
-    try {
-      const out = checks.map(c => c.split('|')).map(c => execFileSync(probe, [c[0], shot, ...c.slice(1)], {cwd: rundir}).toString().trim());
-      return console.log(`seen ${what}: ${out.join('; ')}`);
-    } catch (e) {
-      if (Date.now() > deadline) Fail(`${what} not seen (${e.stdout}; last shot ${shot})`);
-    }
-    await Wait(where, `a frame on the way to ${what}`, f => Frames > f, await where.evaluate(() => Frames));
-  }
-}
-
-// Press(page, where, key): held until the game has read it twice
-async function Press(page, where, key) {
-  for (const action of ['down', 'up']) {
-    const p = await where.evaluate(() => Polls);
-    await page.keyboard[action](key);
-    await Wait(where, `the game reading ${key} ${action}`, p => Polls >= p + 2, p);
-  }
-}
 
 // The picture's rectangle in device pixels, and the button's if shown.
 const Placed = where => where.evaluate(() => {
@@ -203,13 +137,13 @@ for (const [w, h, size, allow] of [[640, 360, [320, 240], ''], [836, 470, [320, 
 
   // The portal's messages: pause holds the game and its sound still, resume
   // lets it go on, mute silences what plays.
-  await Wait(frame, 'the sound running', () => Contexts.length == 1 && Contexts[0].state == 'running');
+  await Wait(frame, 'the sound running', () => Heard.contexts.length == 1 && Heard.contexts[0].state == 'running');
   const post = what => page.evaluate(what => document.getElementById('game').contentWindow.postMessage({zep: what}, '*'), what);
   await HeldStill(frame, 'paused by the portal', () => post('pause'), () => post('resume'));
   await post('mute');
-  await Wait(frame, 'the sound muted', () => Outs.length > 0 && Outs.every(n => n.gain && n.gain.value == 0));
+  await Wait(frame, 'the sound muted', () => Heard.outs.length > 0 && Heard.outs.every(n => n.gain && n.gain.value == 0));
   await post('unmute');
-  await Wait(frame, 'the sound unmuted', () => Outs.every(n => n.gain && n.gain.value == 1));
+  await Wait(frame, 'the sound unmuted', () => Heard.outs.every(n => n.gain && n.gain.value == 1));
   console.log('seen mute and unmute');
   if (problems.length) Fail(problems.join('\n'));
   await page.close();
@@ -220,7 +154,7 @@ for (const [w, h, size, allow] of [[640, 360, [320, 240], ''], [836, 470, [320, 
 // no faster than 60 a second (nothing caught up), and the sound running.
 async function HeldStill(where, why, hold, release) {
   await hold();
-  await Wait(where, `the sound suspended when ${why}`, () => Contexts.every(c => c.state == 'suspended'));
+  await Wait(where, `the sound suspended when ${why}`, () => Heard.contexts.every(c => c.state == 'suspended'));
   const [frames, sleeps] = await where.evaluate(() => [Frames, Sleeps]);
   await Wait(where, `the game sleeping when ${why}`, s => Sleeps >= s + 5, sleeps);
   const after = await where.evaluate(() => Frames);
@@ -229,7 +163,7 @@ async function HeldStill(where, why, hold, release) {
   await Wait(where, `frames again after ${why}`, f => Frames >= f + 11, frames);
   const ms = await where.evaluate(f => FrameTimes[f + 10] - FrameTimes[f], frames);
   if (ms < 10 * 1000 / 60 * 0.8) Fail(`10 frames in ${ms.toFixed(0)} ms after ${why}`);
-  await Wait(where, `the sound running after ${why}`, () => Contexts.every(c => c.state == 'running'));
+  await Wait(where, `the sound running after ${why}`, () => Heard.contexts.every(c => c.state == 'running'));
   console.log(`seen the game held still when ${why} (${frames} frames) and go on at its pace (10 frames in ${ms.toFixed(0)} ms)`);
 }
 

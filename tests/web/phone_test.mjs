@@ -4,10 +4,10 @@
 // Fingers are CDP touch events, several at once; the canvas is read back and
 // checked by zepprobe as browser_test.mjs checks it. Each page's look is kept
 // as phone-<orientation>.png in <shots>.
-import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { HearAudio, Launch, Serve } from './Chromium.mjs';
+import { Launch, Serve } from './Chromium.mjs';
+import { Fail, Instrument, Prober, Read as ReadIn, Wait as WaitIn } from './Game.mjs';
 
 const [site, rundir, probe, shots] = process.argv.slice(2);
 if (!fs.existsSync(path.join(site, 'zep.wasm'))) {
@@ -15,85 +15,37 @@ if (!fs.existsSync(path.join(site, 'zep.wasm'))) {
   process.exit(77);
 }
 const problems = [];
-let step = 0;
-const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
 const Expect = (what, ok, seen) => { if (!ok) Fail(`${what} (seen ${JSON.stringify(seen)})`); };
 
 // the player's shot, as the build made it
-const shot = [...fs.readFileSync(path.join(rundir, '..', 'sounds', 'zorvabullet.ogg'))];
+const shotsound = [...fs.readFileSync(path.join(rundir, '..', 'sounds', 'zorvabullet.ogg'))];
 const {origin, server} = await Serve({'/': site});
 const browser = await Launch();
 fs.mkdirSync(shots, {recursive: true});
 
-// A phone page: the canvas read back doubled for zepprobe, every AudioContext
-// the page makes, and fingers through CDP.
+// A phone page with the web tests' counters (Game.mjs), the player's shot
+// heard (Firing), orientation locks asked for, and fingers through CDP.
 async function Phone(name, width, height) {
   const context = await browser.newContext({viewport: {width, height}, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
   const page = await context.newPage();
   page.on('console', m => { if (m.type() == 'error') problems.push(`${name} console: ${m.text()}`); });
   page.on('pageerror', e => problems.push(`${name} page error: ${e.message}`));
+  await page.addInitScript(Instrument);
   await page.addInitScript(() => {
-    window.Doubled = () => {
-      const big = document.createElement('canvas');
-      [big.width, big.height] = [640, 480];
-      const g = big.getContext('2d');
-      g.imageSmoothingEnabled = false;
-      g.drawImage(document.getElementById('screen'), 0, 0, 640, 480);
-      return big;
-    };
-    // frames drawn on the page's canvas, as they are drawn
-    window.Frames = 0;
-    const put = CanvasRenderingContext2D.prototype.putImageData;
-    CanvasRenderingContext2D.prototype.putImageData = function(...a) {
-      if (this.canvas.id == 'screen') Frames++;
-      return put.apply(this, a);
-    };
-    // a pad, hidden until the test sets Pad, as browsers hide one until
-    // pressed; Polls counts the game's looks at its buttons, which it takes
-    // once the sounds are in
-    window.Pad = null;
-    window.Polls = 0;
-    navigator.getGamepads = () => (Polls++, [Pad]);
-    // a source of the player's shot playing (Heard.shot, once known)
     window.Firing = () => Heard.sources.some(s => s.buffer === Heard.shot && !s.ended);
     window.Orientations = [];
     if (screen.orientation) screen.orientation.lock = o => (Orientations.push(o), Promise.reject(new Error('not here')));
   });
-  await HearAudio(page);
   const cdp = await context.newCDPSession(page);
-  const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${name}: ${what} not seen`));
+  const Wait = (what, fn, arg) => WaitIn(page, `${name}: ${what}`, fn, arg);
+  const Read = (what, act) => ReadIn(page, `${name}: ${what}`, act);
+  const Probe = Prober(probe, rundir, shots, `phone-${name}`), WaitFor = (what, checks) => Probe(page, what, checks);
   // Touch(type, [x, y], ...): every finger down at once, by its place
   const Touch = (type, ...at) => cdp.send('Input.dispatchTouchEvent', {type, touchPoints: at.map(([x, y], id) => ({x, y, id}))});
-  // the middle of a control, in CSS pixels
+  // the middle of a control, in CSS pixels, and its radius
   const Centre = async control => {
     const r = await page.locator(`#touch .${control}`).boundingBox();
     return [r.x + r.width / 2, r.y + r.height / 2, r.width / 2];
-  };
-  // WaitFor(what, checks, seen): canvas shots until zepprobe passes every
-  // check and what it says matches seen
-  const WaitFor = async (what, checks, seen = /./) => {
-    const shot = path.join(shots, `phone-${String(++step).padStart(2, '0')}-${what}.png`);
-    for (const deadline = Date.now() + 10000;;) {
-      const url = await page.evaluate(() => Doubled().toDataURL('image/png'));
-      fs.writeFileSync(shot, Buffer.from(url.split(',')[1], 'base64'));
-      const out = [];
-      try {
-        for (const c of checks.map(c => c.split('|')))
-          out.push(execFileSync(probe, [c[0], shot, ...c.slice(1)], {cwd: rundir}).toString().trim().replace(/\n/g, '; '));
-        if (!seen.test(out.join('; '))) throw {stdout: out.join('; ')};
-        return console.log(`${name}: seen ${what}: ${out.join('; ')}`);
-      } catch (e) {
-        if (Date.now() > deadline) Fail(`${name}: ${what} not seen (${e.stdout}; last shot ${shot})`);
-      }
-      const frames = await page.evaluate(() => Frames);
-      await Wait(`a new frame on the way to ${what}`, f => Frames > f, frames);
-    }
-  };
-  // Read(what, act): act, then wait until the game has read the buttons twice
-  const Read = async (what, act) => {
-    const polls = await page.evaluate(() => Polls);
-    await act();
-    await Wait(`the game reading ${what}`, p => Polls >= p + 2, polls);
   };
   const Tap = async (what, at) => {
     await Read(`${what} down`, () => Touch('touchStart', at));
@@ -109,12 +61,12 @@ async function Phone(name, width, height) {
 
   await page.goto(origin + '/');
   await WaitFor('menu', Menu(0));
-  // input is taken once every sound is decoded: the shot among them, as the build made it
+  // input is taken once every sound is decoded: the shot among them
   await Wait('the game taking input', () => Polls > 0);
   const known = await page.evaluate(shot => {
     Heard.shot = Heard.decoded.find(d => d.bytes.length == shot.length && d.bytes.every((b, i) => b == shot[i]))?.buffer;
     return !!Heard.shot;
-  }, shot);
+  }, shotsound);
   Expect(`${name}: the shot's sound among those decoded`, known, 'none like it');
   return {page, Wait, Touch, Centre, WaitFor, Read, Tap, Shown, Box};
 }
@@ -163,11 +115,12 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
 
   // The player is safe for the first two seconds of a game, so the checks
   // that need it alive come first. One thumb between fire and focus holds
-  // both: the player fires (pose 10) and the view leads further, 120 pixels
-  // instead of 80.
+  // both: the player fires and the view leads further, 120 pixels instead
+  // of 80.
   const [fx, fy] = await Centre('fire'), [gx, gy] = await Centre('focus');
   await Touch('touchStart', [(fx + gx) / 2, (fy + gy) / 2]);
-  await WaitFor('fire-and-focus', ['sky|58|62', 'sprite|Graphics/Sprites/OL|28|86|3'], /OL": frame 10 /);
+  await WaitFor('fire-and-focus', ['sky|58|62', 'sprite|Graphics/Sprites/OL|28|86|3']);
+  await Wait('the player firing, focused', () => Firing());
   await Touch('touchEnd');
 
   // two fingers: the stick held down and fire, at once
@@ -214,8 +167,7 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   await WaitFor('menu-after-swipe', Menu(1));
   await page.screenshot({path: path.join(shots, 'phone-portrait.png'), scale: 'css'});
   // a pad's button that the menu does not use (north, Fire3) hides them too
-  await page.evaluate(() => Pad = {connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
-    buttons: [...Array(17).keys()].map(i => ({pressed: i == 3}))});
+  await page.evaluate(() => Pad = {buttons: [3]});
   await Wait('the controls hidden by a pad', () => document.getElementById('touch').hidden);
   await page.evaluate(() => Pad = null);
   console.log('portrait: seen a key and a pad hide the controls, and no scroll or zoom after a swipe or a pinch');
@@ -258,8 +210,10 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   await Wait('the ended page', () => /zEP has ended/.test(document.body.innerText) && document.querySelector('#message button'));
   await Touch('touchEnd');
   const again = await page.locator('#message button').boundingBox();
+  const reloaded = page.waitForEvent('load', {timeout: 10000}).catch(() => Fail('landscape: no new page after Play again'));
   await Touch('touchStart', [again.x + again.width / 2, again.y + again.height / 2]);
   await Touch('touchEnd');
+  await reloaded;
   await WaitFor('menu-played-again', Menu(0));
   console.log('landscape: seen Quit end the game, and a tap on Play again start it anew');
   await page.context().close();
