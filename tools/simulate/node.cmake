@@ -3,9 +3,11 @@
 # NodePlatform.cpp in place of the page, reading the bundles from the folder
 # it is started in. tools/simulate/golden.sh checks its figures.
 # The voices are the desktop's, over SDL_mixer, whose calls NodePlatform.cpp
-# answers; the page's (Platform/Web/Audio.cpp) is then never linked.
+# answers; the page's (Platform/Web/Audio.cpp) is then never linked. Its
+# bundles are all in the folder from the start, as the desktop's are.
 add_executable(simulate-node ${CMAKE_CURRENT_LIST_DIR}/simulate.cpp ${CMAKE_CURRENT_LIST_DIR}/Simulation.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/NodePlatform.cpp ${CMAKE_SOURCE_DIR}/Platform/SDL/Audio.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/NodePlatform.cpp ${CMAKE_SOURCE_DIR}/Platform/SDL/Audio.cpp
+  ${CMAKE_SOURCE_DIR}/Platform/SDL/LateBundles.cpp)
 target_include_directories(simulate-node PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(simulate-node PRIVATE -O2)
 # the archive alone, without the page's link options (zep.js, the web environment)
