@@ -66,7 +66,8 @@
 
   var shown = false, u = 0;
   var pointers = {};   // what each finger holds, by pointerId: {on, bits, ...}
-  var latched = 0;     // bits held since the game last took them, so that a short tap counts
+  var latched = 0;     // bits pressed since the game last took them, so that a short tap counts
+  var was = 0;         // the bits held at the last change
 
   function Place(c, x, y, r) {
     c.x = x;
@@ -136,7 +137,8 @@
   function Changed() {
     var held = Held(), stickheld = false;
     for (var id in pointers) stickheld = stickheld || pointers[id].on == stick;
-    latched = (latched | held) >>> 0;
+    latched = (latched | (held & ~was)) >>> 0;
+    was = held;
     buttons.forEach(function(b) { b.control.el.classList.toggle('down', (held & b.bit) != 0); });
     if (!stickheld) knob.el.style.transform = '';
   }
@@ -242,10 +244,10 @@
   try { if (navigator.audioSession) navigator.audioSession.type = 'playback'; } catch (e) {}
 
   window.ZepTouch = {
-    // the bits held now and those let go since the last call
+    // the bits held now and those pressed and let go since the last call
     take: function() {
-      var bits = latched;
-      latched = Held();
+      var bits = (latched | Held()) >>> 0;
+      latched = 0;
       return bits;
     },
     // zep.js's zep_pad, when a pad's button is down

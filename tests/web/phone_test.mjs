@@ -47,9 +47,10 @@ async function Phone(name, width, height) {
     const r = await page.locator(`#touch .${control}`).boundingBox();
     return [r.x + r.width / 2, r.y + r.height / 2, r.width / 2];
   };
+  // Tap(what, at): the finger held and let go, each until the game has read it
   const Tap = async (what, at) => {
     await Read(`${what} down`, () => Touch('touchStart', at));
-    await Touch('touchEnd');
+    await Read(`${what} up`, () => Touch('touchEnd'));
   };
   const Shown = () => page.evaluate(() => !document.getElementById('touch').hidden);
   // where the canvas or a control lies, in whole device pixels (layout keeps
@@ -190,6 +191,13 @@ const Picture = (box, k) => box.width == 320 * k && box.height == 240 * k;
   await Tap('the stick pushed down', await Centre('stick').then(([x, y, r]) => [x, y + 1.1 * r]));
   await WaitFor('stick-down', Menu(1));
   await page.screenshot({path: path.join(shots, 'phone-landscape.png'), scale: 'css'});
+  // a tap shorter than a frame still counts, once: into the credits and out
+  const fire = await Centre('fire');
+  for (const [what, checks] of [['credits-by-a-short-tap', ['credits']], ['menu-by-a-short-tap', Menu(1)]]) {
+    await Touch('touchStart', fire);
+    await Touch('touchEnd');
+    await WaitFor(what, checks);
+  }
   await Tap('full screen', await Centre('full'));
   await Wait('full screen, holding landscape', () => document.fullscreenElement && Orientations.join() == 'landscape');
   console.log('landscape: seen the picture 1280x960 in the middle, the controls beside it, full screen held sideways');
