@@ -1,5 +1,6 @@
-// The PNG loader and the inflate decoder it reads image data with. Needs only
-// the C library.
+// The PNG loader and the inflate decoder it reads image data with, which
+// InflateWhole (Graphics/Inflate.h) offers whole-buffer. Needs only the C
+// library.
 //
 // Inflate (RFC 1951) decodes on demand into a 32 KiB circular window: the
 // loader asks for the stream up to a byte position and copies each row out
@@ -20,6 +21,7 @@
 #include "Graphics/PNG.h"
 #include <cstdlib>
 #include <cstring>
+#include "Graphics/Inflate.h"
 
 namespace {
 
@@ -538,6 +540,26 @@ static bool ReadDeflateStreamToPosition(DeflateReader *self, uint32_t pos)
 		if (!ReadDeflateCode(self)) return false;
 	}
 	return true;
+}
+
+// Copies out at most a window's worth less a longest match at a time, so that
+// decoding to the end of a piece (and up to 257 bytes past it) never
+// overwrites a byte of it before it is copied.
+bool InflateWhole(const void *stream, size_t length, void *out, size_t size)
+{
+	if (size > UINT32_MAX - WindowSize) return false;
+	DeflateReader *reader = (DeflateReader *)malloc(sizeof(DeflateReader));
+	if (!reader) return false;
+	InitializeDeflateReader(reader);
+	ProvideDeflateInputBuffer(reader, stream, length);
+	bool ok = true;
+	for (uint32_t done = 0, step; ok && done < size; done += step) {
+		step = (uint32_t)(size - done < WindowSize - MaximumMatchLength ? size - done : WindowSize - MaximumMatchLength);
+		ok = ReadDeflateStreamToPosition(reader, done + step);
+		if (ok) CopyBytesFromDeflateWindow(reader, (uint8_t *)out + done, done, step);
+	}
+	free(reader);
+	return ok;
 }
 
 // ---- PNG ----

@@ -4,7 +4,7 @@
 // images of 8 bits per channel (truecolour, truecolour with alpha, greyscale
 // with alpha) and greyscale or indexed images of 1, 2, 4 or 8 bits, with
 // palette transparency. Needs only the C library; its inflate decoder is
-// private to PNG.cpp.
+// PNG.cpp's own, offered whole-buffer by Graphics/Inflate.h.
 #pragma once
 #include <cstddef>
 #include <cstdint>

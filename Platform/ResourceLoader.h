@@ -1,6 +1,7 @@
 // The resource loader: reads bundle files "<path>.laser" from the working
-// directory with the C runtime's file functions, synchronously, and keeps the
-// resident bundles in one chain for DataForResourceWithName.
+// directory (in the browser, from what the page has fetched), synchronously,
+// and keeps the resident bundles in one chain for DataForResourceWithName. A
+// file may come gzip-compressed; it is inflated as it is read.
 #pragma once
 #include "Platform/ResourceLoaderCore.h"
 
@@ -30,7 +31,8 @@ ResourceBundle *ResourceBundleList(ResourceLoader *self);
 // page fetches the sound bundle after the first frame. Each platform answers.
 [[nodiscard]] bool MayResourceBundlesArrive();
 
-// Reads and checks one bundle file; null when it is missing or not valid.
+// Reads (inflating a gzip file) and checks one bundle file; null when it is
+// missing or not valid.
 ResourceBundle *AllocAndLoadBundleAtPath(ResourceLoader *self, const char *path);
 
 // Why the last load of path failed, naming the file and what is wrong

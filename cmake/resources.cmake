@@ -12,7 +12,7 @@ function(zep_resource_test name source)
     PROPERTIES TIMEOUT 300)
 endfunction()
 
-zep_resource_test(bundle_test tests/bundle/bundle_test.cpp laserio)
+zep_resource_test(bundle_test tests/bundle/bundle_test.cpp laserio ZLIB::ZLIB)
 zep_resource_test(inflate_test tests/png/inflate_test.cpp zepcore ZLIB::ZLIB)
 zep_resource_test(png_test tests/png/png_test.cpp zepcore PNG::PNG ZLIB::ZLIB)
 # the loaders' allocations are made to fail on request

@@ -21,6 +21,10 @@ set_tests_properties(web.Frame PROPERTIES LABELS "web" SKIP_RETURN_CODE 77 TIMEO
 add_test(NAME web.Hidden
   COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/hidden_test.mjs ${CMAKE_SOURCE_DIR}/build-web/site ${ZEP_SHOTS_DIR})
 set_tests_properties(web.Hidden PROPERTIES LABELS "web" SKIP_RETURN_CODE 77 TIMEOUT 120)
+# The site over an emulated slow link from a plain server: the loading
+# screen, its bar without Content-Length, the line while the sounds load.
+add_test(NAME web.Loading COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/loading_test.mjs ${CMAKE_SOURCE_DIR}/build-web/site)
+set_tests_properties(web.Loading PROPERTIES LABELS web SKIP_RETURN_CODE 77 TIMEOUT 180)
 
 # The same site on an emulated phone: touch controls, layout, sound from a tap.
 add_test(NAME web.Phone

@@ -1,18 +1,33 @@
-// Fuzz target: a bundle file, checked where it lies at an odd address (the
-// check reads any alignment), once. A refusal must say why; whatever the check
-// lets through must fix up, look up by every name and draw to the last pixel
-// without a fault, from aligned copies where its pictures are not aligned, and
-// its frames must draw the same through their indexes as by their spans.
+// Fuzz target: a bundle file (or a gzip file of one, inflated first as the
+// loader does), checked where it lies at an odd address (the check reads any
+// alignment), once. A refusal must say why; whatever the check lets through
+// must fix up, look up by every name and draw to the last pixel without a
+// fault, from aligned copies where its pictures are not aligned, and its
+// frames must draw the same through their indexes as by their spans.
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include "Graphics/Drawing.h"
 #include "Graphics/RLEBitmapIndex.h"
+#include "Platform/CompressedBundle.h"
 #include "Platform/GameResources.h"
 #include "Platform/ResourceBundle.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+	// a gzip file goes on as the bundle it inflates to, or is refused saying why
+	if (IsGzipFile(data, size)) {
+		size_t inflatedsize = 0;
+		const char *why = nullptr;
+		uint8_t *inflated = AllocAndInflateGzipFile(data, size, &inflatedsize, &why);
+		if (!inflated) {
+			if (!why) abort();
+			return 0;
+		}
+		if (!IsGzipFile(inflated, inflatedsize)) LLVMFuzzerTestOneInput(inflated, inflatedsize);
+		free(inflated);
+		return 0;
+	}
 	uint8_t *odd = (uint8_t *)malloc(size + 1);
 	memcpy(odd + 1, data, size);
 	ResourceBundleProblems problems = {};

@@ -1,6 +1,7 @@
 // Writes the fuzzers' starting corpora into <folder>/bundle, <folder>/png and
-// <folder>/inflate: bundles from the packer's writer, PNG files of every
-// colour type and depth, and deflate streams of every zlib level and strategy.
+// <folder>/inflate: bundles from the packer's writer (one gzip-compressed),
+// PNG files of every colour type and depth, and deflate streams of every
+// zlib level and strategy.
 #include <sys/stat.h>
 #include <cstdio>
 #include <random>
@@ -50,6 +51,7 @@ static void Bundles(const std::string &folder)
 		WriteBundle(&w, &bytes, &error);
 		Save(folder + "/sample" + std::to_string(skew) + ".laser", bytes);
 	}
+	Save(folder + "/sample.laser.gz", Compress(bytes, 9, 31, Z_DEFAULT_STRATEGY));  // gzip, as the web site ships them
 	BundleWriter empty;
 	WriteBundle(&empty, &bytes, &error);
 	Save(folder + "/empty.laser", bytes);

@@ -13,9 +13,13 @@ uint32_t zep_buttons();
 // the counts; 0 when there is none, 1 for one of the browser's "standard"
 // mapping, 2 for one of another mapping.
 int zep_pad(uint32_t *buttons, float *axes, int *nbuttons, int *naxes);
-// 1 while the page is still fetching the sound bundle, which it puts into
-// the file system when it arrives
+// 1 while the page is still fetching the sound bundle, which it adds to its
+// bundle files when it arrives
 int zep_bundles_coming();
+// the length of a bundle file the page holds, or -1 when it holds none by that name
+int zep_bundle_size(const char *filename);
+// copies the bundle file into out, which has room for it, and lets the page forget it
+void zep_bundle_take(const char *filename, void *out);
 // shows a frame of RGBA pixels, the same size every time
 void zep_present(const void *pixels, int width, int height);
 // tells the page that the game has ended

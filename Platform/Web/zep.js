@@ -13,6 +13,8 @@ mergeInto(LibraryManager.library, {
     ready: function() { return Module['soundsIn'] && !ZEPAUDIO.decoding(); },
     init: function() {
       if (typeof window == 'undefined') return;
+      // for the page's line saying that keys wait
+      Module['keysWait'] = function() { return !ZEP.ready(); };
       // for touch.js, which asks for sound at each touch
       Module['unlock'] = function() { ZEPAUDIO.unlock(); };
       window.addEventListener('keydown', function(e) {
@@ -100,6 +102,8 @@ mergeInto(LibraryManager.library, {
   zep_ended: function(status) {
     if (Module['onEnded']) Module['onEnded'](status);
   },
+  // the link takes none of Emscripten's own SDL: the game's exit() tells the page
+  SDL_Quit: function() {},
 
   // The game holds still while the page is hidden or its portal asks it to
   // pause: the page's clock stands still, so the frame pacer and the sounds

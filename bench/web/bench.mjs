@@ -29,6 +29,36 @@ async function Load() {
   return [page, cdp, r];
 }
 
+// The first menu frame over an emulated slow link (CDP: 1.5 Mbit/s each way,
+// 150 ms latency) from a plain server that does not compress, with and
+// without Content-Length, and the bytes before it.
+async function SlowLink(length) {
+  const plain = await Serve({'/': site}, {length});
+  const firsts = [], befores = [];
+  for (let i = 0; i < +loads; i++) {
+    const page = await browser.newPage({viewport: {width: 800, height: 600}});
+    await page.addInitScript(Instrument);
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send('Network.enable');
+    await cdp.send('Network.setCacheDisabled', {cacheDisabled: true});
+    await cdp.send('Network.emulateNetworkConditions',
+      {offline: false, latency: 150, downloadThroughput: 1.5e6 / 8, uploadThroughput: 1.5e6 / 8});
+    await page.goto(plain.origin + '/');
+    await page.waitForFunction(() => window.Frames, null, {timeout: 60000});
+    const r = await page.evaluate(() => {
+      const all = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'));
+      return {first: FrameTimes[0], before: all.filter(e => e.responseEnd <= FrameTimes[0]).reduce((s, e) => s + e.transferSize, 0)};
+    });
+    firsts.push(r.first);
+    befores.push(r.before);
+    await page.close();
+  }
+  plain.server.close();
+  console.log(`slow link, plain server${length ? '' : ' without Content-Length'}: first menu frame median ` +
+    `${median(firsts).toFixed(0)} ms of ${loads} loads (${firsts.map(f => f.toFixed(0)).join(', ')}), ` +
+    `transferred before it ${kb(median(befores))}`);
+}
+
 const firsts = [], befores = [];
 let page, cdp, r;
 for (let i = 0; i < +loads; i++) {
@@ -39,6 +69,7 @@ for (let i = 0; i < +loads; i++) {
 }
 console.log(`first menu frame after navigation: median ${median(firsts).toFixed(0)} ms of ${loads} loads (${firsts.map(f => f.toFixed(0)).join(', ')})`);
 console.log(`transferred before it: ${kb(median(befores))}; everything: ${kb(r.all)}`);
+for (const length of [true, false]) await SlowLink(length);
 
 // play, standing still and firing, for 300 frames
 await cdp.send('Performance.enable');

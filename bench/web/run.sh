@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The browser build's figures in Debian's headless chromium, the cache off,
 # the site served from 127.0.0.1 with gzip as a web host serves it: the first
-# menu frame after navigation and the bytes before it, all bytes, the main
+# menu frame after navigation and the bytes before it, the same over an
+# emulated slow link (1.5 Mbit/s, 150 ms) from a plain server that does not
+# compress, with and without Content-Length, all bytes, the main
 # thread's busy share and frame rate in play, and the crowded frame of the
 # engine benchmark as wasm in the same chromium beside the native one. Not
 # pinned to one core, unlike bench/run.sh: chromium's processes starve there.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <memory>
 #include <unistd.h>
+#include <zlib.h>
 #include "BundleImage.h"
 #include "GuardedBitmap.h"
 #include "Graphics/RLEBitmapIndex.h"
@@ -227,4 +228,95 @@ TEST(GameResourceCheck, NamesTheFirstMissingMistypedOrShortResource)
 		EXPECT_EQ(CheckGameSounds(chain[0]->self, problem, sizeof problem), !f.problem || !sound) << f.name;
 		EXPECT_STREQ(f.problem ? problem : nullptr, f.problem) << f.name;
 	}
+}
+
+// A gzip member as RFC 1952 lays it out: header, optional fields, raw
+// deflate from zlib, then CRC-32 and length from zlib's crc32 unless given.
+static std::vector<uint8_t> Gzip(const std::vector<uint8_t> &data, uint8_t flags = 0, const std::vector<uint8_t> &fields = {},
+	int64_t crc = -1, int64_t length = -1, uint8_t method = 8)
+{
+	std::vector<uint8_t> out = {0x1f, 0x8b, method, flags, 0, 0, 0, 0, 2, 3};
+	out.insert(out.end(), fields.begin(), fields.end());
+	z_stream z = {};
+	EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+	std::vector<uint8_t> stream(deflateBound(&z, (uLong)data.size()));
+	z.next_in = (Bytef *)data.data(), z.avail_in = (uInt)data.size();
+	z.next_out = stream.data(), z.avail_out = (uInt)stream.size();
+	EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+	out.insert(out.end(), stream.begin(), stream.begin() + (long)z.total_out);
+	deflateEnd(&z);
+	uint32_t trailer[2] = {(uint32_t)(crc >= 0 ? crc : crc32(0, data.data(), (uInt)data.size())),
+		(uint32_t)(length >= 0 ? length : (int64_t)data.size())};
+	for (uint32_t word : trailer)
+		for (int shift = 0; shift < 32; shift += 8) out.push_back((uint8_t)(word >> shift));
+	return out;
+}
+
+// Bundles that come gzip-compressed load as they would plain, whatever
+// optional fields their header has; a member cut short, damaged, or of
+// another method is refused, naming the file and the fault.
+TEST(Loader, GzipCompressedBundles)
+{
+	ScratchFolder scratch;
+	ASSERT_EQ(chdir(scratch.name), 0);
+	std::vector<uint8_t> plain = SampleBundle(1, "gzz");
+	const std::vector<uint8_t> extra = {4, 0, 'a', 'b', 'c', 'd'}, name = {'n', '.', 'l', 'a', 's', 'e', 'r', 0};
+	std::vector<uint8_t> all = extra;
+	all.insert(all.end(), name.begin(), name.end());
+	all.insert(all.end(), {'h', 'i', 0, 0x12, 0x34});  // a comment, then the header's CRC (not checked)
+	WriteFile("Plain.laser", Gzip(plain));
+	WriteFile("Fields.laser", Gzip(plain, 2 | 4 | 8 | 16, all));
+	ResourceLoader *loader = AllocResourceLoader();
+	StartRequestingResourceBundles(loader);
+	for (const char *path : {"Plain", "Fields"}) RequestResourceBundle(loader, path);
+	EndRequestingResourceBundles(loader);
+	ResourceBundle *chain = ResourceBundleList(loader);
+	for (const char *path : {"Plain", "Fields"}) {
+		EXPECT_EQ(ResourceBundleRefusal(path), nullptr) << path;
+		const void *same = DataForResourceWithName(chain, (std::string(path) + "/same").c_str(), nullptr);
+		EXPECT_TRUE(same && memcmp(same, "gzz", 3) == 0) << path;
+		RLEBitmap **orb = (RLEBitmap **)DataForResourceWithName(chain, (std::string(path) + "/Orb").c_str(), nullptr);
+		ASSERT_TRUE(orb && orb[0] && orb[2] && !orb[3]) << path;
+		EXPECT_EQ(orb[2]->width, 3);
+	}
+	const std::vector<uint8_t> gz = Gzip(plain);
+	const struct
+	{
+		const char *what;
+		std::vector<uint8_t> file;
+		const char *why;  // after "R.laser: "
+	} refused[] = {
+		{"the header alone", std::vector<uint8_t>(gz.begin(), gz.begin() + 17), "a gzip file cut short"},
+		{"an extra field past the end", Gzip(plain, 4, {0xff, 0xff}), "a gzip file cut short"},
+		{"a name without its end", std::vector<uint8_t>({0x1f, 0x8b, 8, 8, 0, 0, 0, 0, 2, 3, 'n', 'n', 'n', 'n', 'n', 'n', 'n', 'n'}),
+			"a gzip file cut short"},
+		{"the magic alone", {0x1f, 0x8b}, "not a gzip file of deflated data"},
+		{"another method", Gzip(plain, 0, {}, -1, -1, 7), "not a gzip file of deflated data"},
+		{"a reserved flag", Gzip(plain, 0x20), "not a gzip file of deflated data"},
+		{"its CRC one off", Gzip(plain, 0, {}, crc32(0, plain.data(), (uInt)plain.size()) ^ 1),
+			"a damaged gzip file: its data does not inflate to its length and CRC-32"},
+		{"its length one more", Gzip(plain, 0, {}, -1, (int64_t)plain.size() + 1),
+			"a damaged gzip file: its data does not inflate to its length and CRC-32"},
+		{"its stream cut short", [&] {
+			 std::vector<uint8_t> cut(gz.begin(), gz.begin() + (long)gz.size() / 2);
+			 cut.insert(cut.end(), gz.end() - 8, gz.end());
+			 return cut;
+		 }(),
+			"a damaged gzip file: its data does not inflate to its length and CRC-32"},
+		{"a length its data cannot hold", Gzip({1, 2, 3}, 0, {}, -1, 0xfffffff0), "a gzip file whose stated length its data cannot hold"},
+		{"a sound, not a bundle", Gzip({'O', 'g', 'g', 'S'}), nullptr},
+	};
+	for (const auto &r : refused) {
+		WriteFile("R.laser", r.file);
+		StartRequestingResourceBundles(loader);
+		RequestResourceBundle(loader, "R");
+		EndRequestingResourceBundles(loader);
+		EXPECT_EQ(ResourceBundleList(loader), nullptr) << r.what;
+		const char *why = ResourceBundleRefusal("R");
+		ASSERT_NE(why, nullptr) << r.what;
+		if (r.why) EXPECT_EQ(std::string(why), std::string("R.laser: ") + r.why) << r.what;
+		else EXPECT_EQ(std::string(why).find("gzip"), std::string::npos) << r.what << ": " << why;
+	}
+	FreeResourceLoader(loader);
+	ASSERT_EQ(chdir(".."), 0);
 }

@@ -1,11 +1,13 @@
-// The inflate decoder, seen through the PNG loader that owns it: a stream is
+// The inflate decoder, seen through the PNG loader that owns it (a stream is
 // the image data of an 8-bit greyscale PNG whose rows spell out the bytes
-// under test. Checked against zlib's compressor and against hand-made and
-// malformed blocks; cut and damaged streams are fuzz/inflate_fuzz.cpp's.
+// under test) and whole through InflateWhole. Checked against zlib's
+// compressor and against hand-made and malformed blocks; cut and damaged
+// streams are fuzz/inflate_fuzz.cpp's.
 #include <gtest/gtest.h>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include "Graphics/Inflate.h"
 #include "tests/png/PNGFiles.h"
 
 // Bytes after the stream (padding) let the fast loop run to its end.
@@ -169,4 +171,31 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 			EXPECT_EQ(d.ok, !c.expected.empty()) << c.what << ", padding " << padding;
 			EXPECT_TRUE(!d.ok || GreyValues(d) == c.expected) << c.what;
 		}
+}
+
+// The whole-buffer entry against zlib's raw deflate: the data whole, any
+// prefix (pieces end at multiples of 32510 bytes), nothing beyond the stream,
+// a stream cut short refused.
+TEST(InflateWhole, RawStreamsWholeAndInPrefixesAgainstZlib)
+{
+	std::ifstream in("run/Graphics/Title.laser", std::ios::binary);
+	Bytes bundle((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	ASSERT_GT(bundle.size(), 200000u) << "the tests run in the build folder";
+	Bytes runs(100000);
+	for (size_t i = 0; i < runs.size(); i++) runs[i] = (uint8_t)(i / 1000 % 3 ? 7 : i * 13 % 251);  // long matches
+	for (const Bytes &data : {bundle, runs}) {
+		Bytes stream = ZlibStream(data, 9, -15);
+		ASSERT_FALSE(stream.empty());
+		for (size_t size : {data.size(), data.size() - 1, (size_t)32510, (size_t)32511, (size_t)65020, (size_t)65021, (size_t)1}) {
+			Bytes out(size + 1, 0xee);
+			EXPECT_TRUE(InflateWhole(stream.data(), stream.size(), out.data(), size)) << size;
+			EXPECT_TRUE(std::equal(out.begin(), out.end() - 1, data.begin())) << size;
+			EXPECT_EQ(out.back(), 0xee) << "a byte written past " << size;
+		}
+		Bytes out(data.size() + 1);
+		EXPECT_FALSE(InflateWhole(stream.data(), stream.size(), out.data(), data.size() + 1));
+		EXPECT_FALSE(InflateWhole(stream.data(), stream.size() / 2, out.data(), data.size()));
+	}
+	Bytes empty = ZlibStream({}, 9, -15);
+	EXPECT_TRUE(InflateWhole(empty.data(), empty.size(), nullptr, 0));
 }

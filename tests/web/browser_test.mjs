@@ -104,7 +104,8 @@ await Wait('the ended page', () => /zEP has ended/.test(document.body.innerText)
 console.log('seen the ended page with a way to play again');
 
 // a damaged bundle stops the game before its menu, and the page says what the game said
-await page.route('**/Graphics/Title.laser', route => route.fulfill({body: Buffer.alloc(100)}));
+// the site ships it gzip-compressed (Title.laser.gz); the engine takes it plain too
+await page.route('**/Graphics/Title.laser*', route => route.fulfill({body: Buffer.alloc(100)}));
 await page.goto(origin + '/');
 await Wait('the refusal', () => /cannot start: the bundle file "Graphics.Title.laser" was refused/.test(document.body.innerText));
 await page.unroute('**/Graphics/Title.laser');
