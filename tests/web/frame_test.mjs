@@ -74,27 +74,21 @@ function CheckPlaced(what, placed, size) {
 }
 
 // Windows: the largest whole multiple of 320x240 in device pixels, at least
-// 320x240; the button shown where there is room beside or below.
-for (const [w, h, dpr, size, button] of [[1280, 720, 1, [960, 720]], [500, 400, 1, [320, 240], true],
-  [800, 600, 1, [640, 480], true], [640, 480, 1, [640, 480], false], [1280, 720, 1.5, [1280, 960]]]) {
-  const {page, problems} = await Open(game.origin + '/', {width: w, height: h}, dpr);
-  await Started(page);
-  const placed = await Placed(page);
-  CheckPlaced(`a window of ${w}x${h} at ${dpr} device pixels a pixel`, placed, size);
-  if (button !== undefined && !!placed.button != button) Fail(`the button ${button ? 'hidden' : 'shown'} at ${w}x${h}`);
-  if (problems.length) Fail(problems.join('\n'));
-  await page.close();
-}
-
-// Portal sizes: the whole picture, letterboxed; the button only where the
-// frame allows full screen.
-for (const [w, h, size, allow] of [[640, 360, [320, 240], ''], [836, 470, [320, 240], ''], [1031, 580, [640, 480], 'fullscreen']]) {
-  const {page, problems} = await Open(`${other.origin}/?w=${w}&h=${h}&allow=${allow}&src=${game.origin}/`, {width: 1280, height: 720});
-  const frame = await Frame(page);
-  await Started(frame);
-  const placed = await Placed(frame);
-  CheckPlaced(`a frame of ${w}x${h}${allow ? ' allowed full screen' : ''}`, placed, size);
-  if (!!placed.button != !!allow) Fail(`the button ${allow ? 'hidden' : 'shown'} in a frame of ${w}x${h}`);
+// 320x240; the button shown where there is room beside or below. Portal
+// frames (a size in the portal's 1280x720 window): the whole picture,
+// letterboxed; the button only where the frame allows full screen.
+for (const [w, h, dpr, size, button, frame, allow] of [[1280, 720, 1, [960, 720]], [500, 400, 1, [320, 240], true],
+  [800, 600, 1, [640, 480], true], [640, 480, 1, [640, 480], false], [1280, 720, 1.5, [1280, 960]],
+  [640, 360, 1, [320, 240], false, true, ''], [836, 470, 1, [320, 240], false, true, ''],
+  [1031, 580, 1, [640, 480], true, true, 'fullscreen']]) {
+  const {page, problems} = frame ? await Open(`${other.origin}/?w=${w}&h=${h}&allow=${allow}&src=${game.origin}/`,
+    {width: 1280, height: 720}) : await Open(game.origin + '/', {width: w, height: h}, dpr);
+  const where = frame ? await Frame(page) : page;
+  await Started(where);
+  const placed = await Placed(where);
+  const what = `a ${frame ? 'frame' : 'window'} of ${w}x${h} at ${dpr} device pixels a pixel${allow ? ' allowed full screen' : ''}`;
+  CheckPlaced(what, placed, size);
+  if (button !== undefined && !!placed.button != button) Fail(`the button ${button ? 'hidden' : 'shown'} in ${what}`);
   if (problems.length) Fail(problems.join('\n'));
   await page.close();
 }
