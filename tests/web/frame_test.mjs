@@ -7,7 +7,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { Launch, Serve } from './Chromium.mjs';
-import { Fail, Instrument, Press, Prober, Wait } from './Game.mjs';
+import { Fail, HeldStill, Instrument, Press, Prober, Wait } from './Game.mjs';
 
 const [site, rundir, probe, shots] = process.argv.slice(2);
 const WaitFor = Prober(probe, rundir, shots, 'frame');
@@ -141,24 +141,6 @@ for (const [w, h, dpr, size, button, frame, allow] of [[1280, 720, 1, [960, 720]
   console.log('seen mute and unmute');
   if (problems.length) Fail(problems.join('\n'));
   await page.close();
-}
-
-// HeldStill(where, why, hold, release): once held, no frame while the game
-// sleeps a few times more, the sound suspended; once released, frames again,
-// no faster than 60 a second (nothing caught up), and the sound running.
-async function HeldStill(where, why, hold, release) {
-  await hold();
-  await Wait(where, `the sound suspended when ${why}`, () => Heard.contexts.every(c => c.state == 'suspended'));
-  const [frames, sleeps] = await where.evaluate(() => [Frames, Sleeps]);
-  await Wait(where, `the game sleeping when ${why}`, s => Sleeps >= s + 5, sleeps);
-  const after = await where.evaluate(() => Frames);
-  if (after != frames) Fail(`${after - frames} frames drawn when ${why}`);
-  await release();
-  await Wait(where, `frames again after ${why}`, f => Frames >= f + 11, frames);
-  const ms = await where.evaluate(f => FrameTimes[f + 10] - FrameTimes[f], frames);
-  if (ms < 10 * 1000 / 60 * 0.8) Fail(`10 frames in ${ms.toFixed(0)} ms after ${why}`);
-  await Wait(where, `the sound running after ${why}`, () => Heard.contexts.every(c => c.state == 'running'));
-  console.log(`seen the game held still when ${why} (${frames} frames) and go on at its pace (10 frames in ${ms.toFixed(0)} ms)`);
 }
 
 {
