@@ -42,11 +42,12 @@ static void RequestGameBundles()
 	game.resources = ResourceBundleList(game.loader);
 }
 
-// Sounds and music are optional, and what is missing is said once.
+// Sounds and music are optional, and what is missing is said once: not
+// while a platform still fetches bundles the loader found no file for.
 static void LoadGameSounds()
 {
 	char problem[300];
-	if (game.loader && !CheckGameSounds(game.resources, problem, sizeof problem))
+	if (game.loader && !MayResourceBundlesArrive() && !CheckGameSounds(game.resources, problem, sizeof problem))
 		fprintf(stderr, "zEP plays without some of its sounds: %s\n", problem);
 	for (const char *sound : Sounds) LoadSound(&game.audio, sound);
 	LoadMusic(&game.audio, "Sounds/oladventure");
@@ -73,7 +74,7 @@ bool InitializeGame()
 
 void PickUpLateSounds()
 {
-	if (!game.loader) return;
+	if (!game.loader || !HaveResourceBundlesArrived(game.loader)) return;
 	RequestGameBundles();
 	LoadGameSounds();
 }

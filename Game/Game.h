@@ -43,9 +43,10 @@ extern Game game;
 
 // The game logic (Game/Game.cpp).
 bool InitializeGame();
-// For a platform whose sound bundle arrives after start-up (the browser's):
-// the bundle batch again, which keeps the pictures in place, then the sounds
-// and music. Call it once, between frames.
+// When a bundle the loader found no file for has one now (the browser's
+// sound bundle arrives after start-up): the bundle batch again, which keeps
+// the pictures in place, then the sounds and music. Otherwise nothing. Call
+// it between frames.
 void PickUpLateSounds();
 void CleanupGame();
 void StartGame();

@@ -2,14 +2,13 @@
 // without the complete bundle set, and then alternates between the title
 // menu and play; the title menu and the credits screen draw over the title
 // picture. Every loop paces itself at 60 frames per second, reacts to newly
-// pressed buttons only and passes a closed window straight up. Needs the
+// pressed buttons only, passes a closed window straight up and takes up a
+// sound bundle that arrived late between its frames. Needs the
 // game logic (Game/Game), the screen, input, the frame rate manager and the
 // fonts.
 #include "Game/Main.h"
 #include <unistd.h>
-#include <SDL.h>
 #include <cstdio>
-#include <cstdlib>
 #include "Game/Font.h"
 #include "Game/FrameRateManager.h"
 #include "Game/Game.h"
@@ -19,14 +18,18 @@
 #include "Platform/GameResources.h"
 #include "Platform/ResourceBundle.h"
 #include "Platform/PixelDoubledScreen.h"
+#include "Platform/Time.h"
 
 static Bitmap *TitlePicture() { return (Bitmap *)DataForResourceWithName(game.resources, "Graphics/Title/Title", nullptr); }
 
+// A tick between looks leaves the processor (and the browser's main thread,
+// which delivers the key-up only while the game sleeps) to others.
 bool WaitForButtonUp()
 {
 	for (;;) {
 		if (!HandleInput()) return false;
 		if (GetButtonState() == 0) return true;
+		SleepForTicks(1);
 	}
 }
 
@@ -56,6 +59,7 @@ static bool RunTitleScreen(TitleStep (*react)(int *pos, uint32_t pressed), void 
 	uint32_t laststate = 0;
 	for (int t = 0;; t++) {
 		if (!HandleInput()) return false;
+		PickUpLateSounds();
 		uint32_t state = GetButtonState();
 		uint32_t pressed = ~laststate & state;
 		laststate = state;
@@ -127,21 +131,20 @@ static bool CheckBundles()
 	return false;
 }
 
-void EntryPoint()
+EndStatus EntryPoint()
 {
 	FrameRateManager framerate;
 	InitializeFrameRateManager(&framerate, 60, 0);
 	InitializeGame();
-	if (!CheckBundles()) {
-		SDL_Quit();
-		exit(1);
-	}
+	if (!CheckBundles()) return EndedBundlesIncomplete;
 	while (RunMainMenu()) {
 		PlayMusic(&game.audio);
 		StartGame();
 		bool canquit = false;
 		for (;;) {
-			if (!HandleInput()) return;
+			if (!HandleInput()) return EndedByPlayer;
+			// where the frame's world may change, before the buttons count
+			PickUpLateSounds();
 			uint32_t state = GetButtonState();
 			if (ShouldLeavePlay(state, IsGameOver(), &canquit)) break;
 			BeginFrame(&framerate);
@@ -154,4 +157,5 @@ void EntryPoint()
 		}
 		PauseMusic(&game.audio);
 	}
+	return EndedByPlayer;
 }

@@ -1,10 +1,11 @@
 // The program's top level: loading the game once, then the title menu, the
 // credits and the play loop in turn until the player quits or closes the
 // window. Also the tests of single buttons in a button state
-// (Platform/Input) that the loops use. Needs SDL and the screen up.
+// (Platform/Input) that the loops use. Needs the platform and its screen up.
 #pragma once
 #include <cmath>
 #include <cstdint>
+#include "Platform/EntryPoint.h"
 #include "Platform/Input.h"
 
 static inline bool IsLeftPressed(uint32_t state) { return state & LeftButton; }
@@ -15,14 +16,10 @@ static inline bool IsFire1Pressed(uint32_t state) { return state & Fire1Button; 
 static inline bool IsFire2Pressed(uint32_t state) { return state & Fire2Button; }
 static inline bool IsFire4Pressed(uint32_t state) { return state & Fire4Button; }
 
-// Runs until the player quits: "Quit", Escape in the menu, or the window is
-// closed. Ends the process with exit code 1 and a message on stderr when the
-// bundles in the working directory are not the complete set.
-void EntryPoint();
-
 // The loops of EntryPoint; declared here for their tests. Each returns false
 // as soon as the window is closed.
-// True once no button at all is held; draws nothing.
+// True once no button at all is held; draws nothing and sleeps a tick
+// between looks.
 [[nodiscard]] bool WaitForButtonUp();
 // True when "Start game" was chosen and every button is up again.
 [[nodiscard]] bool RunMainMenu();

@@ -1,10 +1,9 @@
 // Objects and their lists: creation from game.allocator, running, moving,
 // collision boxes, sorting by the top of the box, the sorted collision sweep,
 // area tests, clipping and drawing. Whoever unlinks an object frees it in the
-// same step. Needs the game record (Game/Game.h) and the C runtime's qsort.
+// same step. Needs the game record (Game/Game.h).
 #include "Game/Object.h"
 #include <climits>
-#include <cstdlib>
 #include "Game/Game.h"
 
 Object *NewObject(ObjectList *list, size_t objsize, ObjectRunFunction runfunc,
@@ -117,28 +116,35 @@ void CalculateExtentsForObjectList(ObjectList *self)
 	}
 }
 
-static int MinYCompare(const void *a, const void *b)
-{
-	int32_t ya = (*(Object *const *)a)->miny, yb = (*(Object *const *)b)->miny;
-	return (ya > yb) - (ya < yb);
-}
-
-// Without memory for the pointer array the list keeps its order this frame;
-// the sweep then misses collisions but stays safe.
+// A stable merge sort of the links themselves (bottom-up, runs of 1, 2, 4...):
+// objects with equal tops keep their list order whatever the C library's
+// qsort would do, so every target draws and collides the same frames, and the
+// sort needs no memory of its own.
 void QSortObjectList(ObjectList *self)
 {
-	if (!self->first || !self->first->next) return;
-	size_t n = 0;
-	for (Object *obj = self->first; obj; obj = obj->next) n++;
-	Object **array = (Object **)malloc(n * sizeof(Object *));
-	if (!array) return;
-	size_t i = 0;
-	for (Object *obj = self->first; obj; obj = obj->next) array[i++] = obj;
-	qsort(array, n, sizeof(Object *), MinYCompare);
-	for (i = 0; i + 1 < n; i++) array[i]->next = array[i + 1];
-	array[n - 1]->next = nullptr;
-	self->first = array[0];
-	free(array);
+	Object *list = self->first;
+	if (!list) return;
+	for (size_t width = 1;; width *= 2) {
+		Object *p = list, **tail = &list;
+		size_t runs = 0;
+		while (p) {
+			runs++;
+			Object *q = p;
+			size_t psize = 0, qsize = width;
+			while (psize < width && q) psize++, q = q->next;
+			while (psize > 0 || (qsize > 0 && q)) {
+				Object *e;
+				if (psize > 0 && (qsize == 0 || !q || p->miny <= q->miny)) e = p, p = p->next, psize--;
+				else e = q, q = q->next, qsize--;
+				*tail = e;
+				tail = &e->next;
+			}
+			p = q;
+		}
+		*tail = nullptr;
+		if (runs <= 1) break;
+	}
+	self->first = list;
 }
 
 void InsertionSortObjectList(ObjectList *self)

@@ -2,11 +2,16 @@
 #include "Platform/GameResources.h"
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include "GameBundles.h"
 #include "Graphics/Bitmap.h"
 #include "Graphics/RLEBitmap.h"
 #include "Platform/ResourceLoader.h"
 
-const char *const GameBundleNames[4] = {"Graphics/Sprites", "Graphics/Title", "Graphics/Backgrounds/NightSky", "Sounds"};
+// the build's list (cmake/bundlenames.cmake)
+static constexpr const char *BuildBundleNames[] = {ZEP_GAME_BUNDLES};
+static_assert(std::size(BuildBundleNames) == std::size(GameBundleNames), "as many bundles as the build lists");
+const char *const GameBundleNames[4] = {ZEP_GAME_BUNDLES};
 
 const GameResource GameResources[] = {
 	{"Graphics/Title/Title", 'B', 0},
@@ -55,7 +60,7 @@ static const ResourceBundleEntry *EntryForResource(ResourceBundle *chain, const 
 static bool FindProblem(ResourceBundle *chain, bool pictures, char *problem, size_t problemsize)
 {
 	for (const char *bundle : GameBundleNames) {
-		bool soundbundle = strcmp(bundle, "Sounds") == 0;
+		bool soundbundle = strcmp(bundle, ZEP_SOUND_BUNDLE) == 0;
 		if (soundbundle == pictures) continue;
 		bool loaded = false;
 		for (ResourceBundle *b = chain; b && !loaded; b = b->head.next)

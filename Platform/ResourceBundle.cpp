@@ -224,7 +224,8 @@ static uint64_t CheckBitmap(Checker *c, const ResourceBundleEntry *e)
 		Refuse(c, e->offset, "the bitmap's size %d x %d with rows %d bytes apart is invalid", width, height, bytesperrow);
 		return 0;
 	}
-	uint64_t end = width == 0 || height == 0 ? pixels
+	// every row starts inside the entry, even an empty one: its start is a pointer handed out
+	uint64_t end = height == 0 ? pixels
 		: pixels + (uint64_t)bytesperrow * (uint64_t)(height - 1) + 4 * (uint64_t)width;
 	if (end > e->size) {
 		Refuse(c, e->offset + 8, "the bitmap's pixels run past the end of the entry");
@@ -258,8 +259,9 @@ size_t CheckResourceBundle(const void *image, size_t filesize, ResourceBundlePro
 		memcpy(&e, c.file + at, sizeof e);
 		SetWhere(&c, e.name, -1);
 		uint64_t entryside = 0;  // raw data needs none
-		if (i > 0 && strncmp((const char *)c.file + at - sizeof e + 12, e.name, ResourceEntryNameSize) >= 0)
-			Refuse(&c, at, "the directory is not sorted, or names the entry twice");
+		int order = i == 0 ? -1 : strncmp((const char *)c.file + at - sizeof e + 12, e.name, ResourceEntryNameSize);
+		if (order == 0) Refuse(&c, at, "the directory names the entry twice");
+		else if (order > 0) Refuse(&c, at, "the directory is not sorted");
 		if (e.offset < c.datastart || (uint64_t)e.offset + e.size > filesize)
 			Refuse(&c, at, "the entry's data (%u bytes at 0x%x) lies outside the file's data", e.size, e.offset);
 		else if (e.type == 'B') entryside = CheckBitmap(&c, &e);

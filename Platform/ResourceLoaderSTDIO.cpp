@@ -13,7 +13,9 @@
 ResourceLoader *AllocResourceLoader()
 {
 	ResourceLoader *self = (ResourceLoader *)malloc(sizeof(ResourceLoader));
-	if (self) InitializeResourceLoaderCore(&self->core);
+	if (!self) return nullptr;
+	InitializeResourceLoaderCore(&self->core);
+	self->nummissing = 0;
 	return self;
 }
 
@@ -29,11 +31,36 @@ void AddResourceParser(ResourceLoader *self, ResourceIdentificationFunction *ide
 	AddResourceParserCore(&self->core, identifyfunc, parsefunc);
 }
 
-void StartRequestingResourceBundles(ResourceLoader *self) { StartRequestingResourceBundlesCore(&self->core); }
+void StartRequestingResourceBundles(ResourceLoader *self)
+{
+	StartRequestingResourceBundlesCore(&self->core);
+	self->nummissing = 0;
+}
+
+// A load that found no file (and so left no refusal) is noted, for
+// HaveResourceBundlesArrived to look for later.
+static ResourceBundle *LoadOrNoteMissing(ResourceLoader *self, const char *path)
+{
+	ResourceBundle *bundle = AllocAndLoadBundleAtPath(self, path);
+	if (!bundle && !ResourceBundleRefusal(path) && self->nummissing < MaximumMissingBundles)
+		snprintf(self->missing[self->nummissing++], sizeof self->missing[0], "%s", path);
+	return bundle;
+}
 
 void RequestResourceBundle(ResourceLoader *self, const char *path)
 {
-	RequestResourceBundleCore(&self->core, self, path, AllocAndLoadBundleAtPath);
+	RequestResourceBundleCore(&self->core, self, path, LoadOrNoteMissing);
+}
+
+bool HaveResourceBundlesArrived(ResourceLoader *self)
+{
+	for (int i = 0; i < self->nummissing; i++) {
+		char filename[ResourceBundleNameSize + 8];
+		snprintf(filename, sizeof filename, "%s.laser", self->missing[i]);
+		struct stat st;
+		if (stat(filename, &st) == 0) return true;
+	}
+	return false;
 }
 
 void EndRequestingResourceBundles(ResourceLoader *self) { EndRequestingResourceBundlesCore(&self->core); }

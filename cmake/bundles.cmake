@@ -16,10 +16,9 @@ add_custom_command(OUTPUT ${ZEP_ART_PNGS}
   VERBATIM)
 
 set(ZEP_BUNDLES)
-foreach(pair "Sprites|Graphics/Sprites" "Title|Graphics/Title" "NightSky|Graphics/Backgrounds/NightSky")
-  string(REPLACE "|" ";" parts ${pair})
-  list(GET parts 0 manifest)
-  list(GET parts 1 bundle)
+# each from the manifest of its own name
+foreach(bundle ${ZEP_PICTURE_BUNDLES})
+  get_filename_component(manifest ${bundle} NAME)
   set(copy ${ZEP_ART_DIR}/${manifest}.txt)
   set(out ${ZEP_RUN_DIR}/${bundle}.laser)
   add_custom_command(OUTPUT ${out}

@@ -1,11 +1,17 @@
 // The game content with the real bundles (the tests run where the game's
-// bundles are), checked against tables of its constants and against the
-// random numbers replayed from a saved generator state; a silent mixer
+// bundles are), checked against the stage script and the enemy kinds as the
+// game's description writes them (not as the code holds them), watched
+// from outside, and against the random numbers replayed from a saved
+// generator state; a silent mixer
 // replaces Game/AudioMixer.cpp at link time. What play shows and sounds like
 // over time (hits, flashes, rings, waves entering, deaths, extra lives) is
 // the simulator's golden runs' to check, frame by frame: here the edges that
 // a run seldom meets.
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <tuple>
 #include <vector>
 #include "Game/Bullets.h"
 #include "Game/Controllers.h"
@@ -49,51 +55,92 @@ protected:
 	}
 };
 
-struct Wave
-{
-	ObjectRunFunction run;
-	int count;
-	char side;  // 'r' a fresh random side, 's' the same as the first, 'o' the other
-};
-const ObjectRunFunction O = RunOrbController, Fl = RunFlameController, E = RunEctoplasmController;
-const std::vector<Wave> Script[17] = {{{Fl, 4, 'r'}}, {{O, 32, 0}}, {{Fl, 6, 'r'}}, {{E, 4, 'r'}}, {{O, 64, 0}},
-	{{E, 4, 'r'}}, {{E, 4, 'r'}, {Fl, 6, 's'}}, {{Fl, 4, 'r'}, {O, 128, 0}}, {{E, 8, 'r'}}, {{Fl, 12, 'r'}},
-	{{Fl, 8, 'r'}, {E, 6, 'o'}}, {{O, 128, 0}, {Fl, 8, 'r'}}, {{O, 128, 0}, {E, 12, 'r'}}, {{Fl, 6, 'r'}, {Fl, 6, 'o'}},
-	{{E, 8, 'r'}, {E, 8, 'o'}}, {{Fl, 12, 'r'}, {E, 12, 'o'}, {O, 256, 0}}, {}};
+// The stage script as the design's table reads, row by row.
+const char *const ScriptTable[17] = {"flames: 4, random side", "orbs: 32, one every 10 frames",
+	"flames: 6, random side", "ectoplasms: 4, random side", "orbs: 64, every 10 frames", "ectoplasms: 4, random side",
+	"ectoplasms: 4, random side; flames: 6, same side", "flames: 4, random side; orbs: 128, every 10 frames",
+	"ectoplasms: 8, random side", "flames: 12, random side", "flames: 8, random side; ectoplasms: 6, other side",
+	"orbs: 128, every 10 frames; flames: 8, random side", "orbs: 128, every 10 frames; ectoplasms: 12, random side",
+	"flames: 6, random side; flames: 6, other side", "ectoplasms: 8, random side; ectoplasms: 8, other side",
+	"flames: 12, random side; ectoplasms: 12, other side; orbs: 256, every 10 frames", "nothing"};
 
-TEST_F(Gameplay, EveryScriptStateMakesItsWavesAndWaitsForThem)
+struct Release
 {
+	std::string kind;  // "flames", "orbs" or "ectoplasms"
+	int frame;         // after the frame the state was performed in
+	bool left;         // entered at the left edge (orbs: false)
+};
+
+std::string KindOf(Object *o)
+{
+	return o->runfunc == RunFlame ? "flames" : o->runfunc == RunOrb ? "orbs" : o->runfunc == RunEctoplasm ? "ectoplasms" : "?";
+}
+
+// What a state's row says, released one by one as the design times them:
+// flames and ectoplasms 61 frames after their wave begins and then every 60,
+// orbs at their interval plus one, then every interval. side is the random
+// number drawn for the row (1: from the left).
+std::vector<Release> Expected(const char *row, bool side)
+{
+	std::vector<Release> out;
+	std::istringstream in(row);
+	for (std::string part; std::getline(in, part, ';');) {
+		std::istringstream words(part);
+		std::string kind, how;
+		int count = 0;
+		words >> kind >> count;
+		std::getline(words, how);
+		if (kind == "nothing") continue;
+		kind.pop_back();  // the colon
+		bool left = how.find("other side") != std::string::npos ? !side : how.find("side") != std::string::npos && side;
+		bool orbs = kind == "orbs";
+		int interval = orbs ? std::stoi(how.substr(how.find("every") + 6)) : 60;
+		for (int i = 0; i < count; i++) out.push_back({kind, interval + 1 + i * interval, left});
+	}
+	std::sort(out.begin(), out.end(), [](const Release &a, const Release &b) {
+		return std::tie(a.frame, a.kind, a.left) < std::tie(b.frame, b.kind, b.left);
+	});
+	return out;
+}
+
+// Each state run by the real main controller with every enemy shot down as
+// it appears: who comes, when, from which edge, and the next state only once
+// the last of them is gone.
+TEST_F(Gameplay, EveryScriptStateReleasesItsWavesAndWaitsForThem)
+{
+	game.x0 = 1500;  // the view across the world's seam
 	for (int state = 0; state < 17; state++) {
 		CleanupObjectList(&game.controllers);
 		MainController *m = (MainController *)NewMainController();
 		m->state = state;
-		game.timer = 0, m->waittime = 1;  // a wait holds the script until it is reached
-		EXPECT_TRUE(RunMainController(&m->obj) && m->state == state && IsObjectListEmpty(&game.enemies));
-		game.timer = 1;
 		Draws draws;
-		RunMainController(&m->obj);
-		EXPECT_EQ(m->state, (state + 1) % 17);
-		ASSERT_EQ(m->numwait, (int)Script[state].size()) << "state " << state;
-		Draws after;
+		bool side = RandomInteger() & 1;
 		draws.Replay();
-		bool side = false;
-		for (int i = 0; i < m->numwait; i++) {
-			const Wave &w = Script[state][i];
-			Object *o = m->waitobjects[i];
-			EXPECT_TRUE(o->runfunc == w.run && m->waitdogtags[i] == o->dogtag) << "state " << state << " wave " << i;
-			if (w.run == O) {
-				EXPECT_EQ(((OrbController *)o)->numleft, w.count) << "state " << state;
-				continue;
+		std::vector<Release> seen;
+		int end = -1;
+		for (int frame = 0; frame < 4000 && end < 0; frame++, game.timer++) {
+			RunObjectList(&game.controllers);
+			for (Object *o = game.enemies.first; o; o = o->next) {
+				int32_t sx = (int32_t)((uint32_t)o->x - ((uint32_t)game.x0 << 12)) & 0x7FFFFF;
+				bool orb = o->runfunc == RunOrb, left = sx == Px(2048 - 96);
+				EXPECT_TRUE(orb ? o->y == Px(248) && sx >= Px(10) && sx <= Px(309)
+				                : (left || sx == Px(416)) && o->y >= Px(10) && o->y <= Px(229))
+					<< ScriptTable[state] << " at " << frame;
+				seen.push_back({KindOf(o), frame, left});
 			}
-			EdgeController *c = (EdgeController *)o;
-			if (w.side == 'r') side = RandomInteger() & 1;
-			EXPECT_EQ(c->numleft, w.count) << "state " << state;
-			EXPECT_EQ(c->left, w.side == 'o' ? !side : side) << "state " << state;
+			CleanupObjectList(&game.enemies);
+			if (frame > 0 && m->state != (state + 1) % 17) end = frame;
 		}
-		EXPECT_TRUE(after.Same()) << "state " << state << " drew otherwise";
-		after.Replay();
-		EXPECT_TRUE(RunMainController(&m->obj));  // its waves are alive: nothing new
-		EXPECT_EQ(m->state, (state + 1 + (state == 16)) % 17);
+		std::sort(seen.begin(), seen.end(), [](const Release &a, const Release &b) {
+			return std::tie(a.frame, a.kind, a.left) < std::tie(b.frame, b.kind, b.left);
+		});
+		std::vector<Release> want = Expected(ScriptTable[state], side);
+		ASSERT_EQ(seen.size(), want.size()) << ScriptTable[state];
+		for (size_t i = 0; i < want.size(); i++)
+			EXPECT_TRUE(seen[i].kind == want[i].kind && seen[i].frame == want[i].frame && seen[i].left == want[i].left)
+				<< ScriptTable[state] << ": release " << i << " was " << seen[i].kind << " at " << seen[i].frame;
+		// the next state comes in the frame after the last enemy (state 16: the frame after it)
+		EXPECT_EQ(end, want.empty() ? 1 : want.back().frame + 1) << ScriptTable[state];
 	}
 }
 
@@ -113,30 +160,44 @@ TEST_F(Gameplay, AStateThePoolCannotHoldIsTakenBackWhole)
 	EXPECT_TRUE(m->state == 16 && m->numwait == 3);
 }
 
-// The three kinds of enemy, and the bullets' sizes, as their tables give them.
-TEST_F(Gameplay, EachKindStartsAsItsTableSays)
+// The design's table of the three kinds, in its units: each starts so, takes
+// that many hits of power 1, flashing, and scores on the last; an orb that
+// reaches its burst row bursts into (size + 2) x 4 bullets and scores nothing.
+TEST_F(Gameplay, EachKindIsAsItsTableSays)
 {
 	const struct {
 		Object *obj;
 		const char *sheet;
-		int colour, score, power, radius;
+		int colour, score, hitpoints;
+		double radius;  // pixels
 		ObjectDrawFunction draw;
 		ObjectRunFunction run;
 	} kinds[] = {
-		{NewEctoplasm(0, 0, 1), "Graphics/Sprites/Ectoplasm", 7, 20, 25, 49152, DrawIndicatorEnemy, RunEctoplasm},
-		{NewOrb(0, 0, 0), "Graphics/Sprites/Orb", 10, 1, 5, 16384, DrawEnemy, RunOrb},
-		{NewOrb(0, 0, 1), "Graphics/Sprites/Orb", 10, 1, 5, 24576, DrawEnemy, RunOrb},
-		{NewFlame(0, 0, 1), "Graphics/Sprites/Flame", 1, 10, 25, 49152, DrawIndicatorEnemy, RunFlame}};
+		{NewEctoplasm(0, 0, 1), "Graphics/Sprites/Ectoplasm", 7, 20, 25, 12.0, DrawIndicatorEnemy, RunEctoplasm},
+		{NewOrb(0, 0, 0), "Graphics/Sprites/Orb", 10, 1, 5, 4.0, DrawEnemy, RunOrb},
+		{NewOrb(0, 0, 1), "Graphics/Sprites/Orb", 10, 1, 5, 6.0, DrawEnemy, RunOrb},
+		{NewFlame(0, 0, 1), "Graphics/Sprites/Flame", 1, 10, 25, 12.0, DrawIndicatorEnemy, RunFlame}};
 	for (auto &k : kinds) {
 		Enemy *e = (Enemy *)k.obj;
 		EXPECT_TRUE(e->sprite.frames == (RLEBitmap **)DataForResourceWithName(game.resources, k.sheet, nullptr) &&
-			e->sprite.frame == 0 && e->colour == k.colour && e->score == k.score) << k.sheet;
-		EXPECT_TRUE(k.obj->power == k.power && k.obj->hitradius == k.radius && k.obj->drawfunc == k.draw &&
-			k.obj->runfunc == k.run && k.obj->hitfunc == HitEnemy) << k.sheet;
+			e->sprite.frame == 0 && e->colour == k.colour && k.obj->hitradius == Px(k.radius)) << k.sheet;
+		EXPECT_TRUE(k.obj->drawfunc == k.draw && k.obj->runfunc == k.run && k.obj->hitfunc == HitEnemy) << k.sheet;
+		int hits = 0, score = game.score;
+		game.timer = 100;
+		while (hits < 100 && HitEnemy(k.obj, nullptr, 1)) hits++;
+		EXPECT_TRUE(hits + 1 == k.hitpoints && game.score == score + k.score && e->hitend == 110) << k.sheet;
+	}
+	for (int size = 0; size < 2; size++) {
+		CleanupObjectList(&game.enemybullets);
+		Orb *orb = (Orb *)NewOrb(0, Px(100), size);
+		int score = game.score;
+		orb->enemy.sprite.obj.y = orb->burstheight - 1;
+		EXPECT_FALSE(RunOrb(&orb->enemy.sprite.obj));
+		EXPECT_TRUE(Count(&game.enemybullets) == (size + 2) * 4u && game.score == score) << size;
 	}
 	for (int size = 0; size < 3; size++) {  // bullets: the enemies' of 1 to 3 pixels in radius, the player's of 4 to 8
-		EXPECT_EQ(NewSimpleBulletAtAngle(0, 0, 12288, 1024, 1, 3, size)->sprite.obj.hitradius, 4096 * (size + 1));
-		EXPECT_EQ(NewPlayerBullet(0, 0, 0, 0, 1, 1, size, 1)->sprite.obj.hitradius, 16384 + 8192 * size);
+		EXPECT_EQ(NewSimpleBulletAtAngle(0, 0, Px(3), 1024, 1, 3, size)->sprite.obj.hitradius, Px(size + 1));
+		EXPECT_EQ(NewPlayerBullet(0, 0, 0, 0, 1, 1, size, 1)->sprite.obj.hitradius, Px(4 + 2 * size));
 	}
 }
 

@@ -110,3 +110,20 @@ TEST_F(Input, PadsAreLookedForOnceASecondAndNeverLeaveABitHeld)
 		if (step.key) keys[step.key] = 0;
 	}
 }
+
+// Each key of the controls alone sets its bit, and every other key none:
+// arrows 0x1 left, 0x2 right, 0x4 up, 0x8 down; Z 0x10, X 0x20, Y 0x40,
+// left Shift 0x80; Return 0x10000000, Space 0x20000000, Escape 0x80000000.
+TEST_F(Input, EachKeyOfTheControlsAloneSetsItsBit)
+{
+	uint32_t bits[SDLK_LAST] = {};
+	bits[SDLK_LEFT] = 0x1, bits[SDLK_RIGHT] = 0x2, bits[SDLK_UP] = 0x4, bits[SDLK_DOWN] = 0x8;
+	bits[SDLK_z] = 0x10, bits[SDLK_x] = 0x20, bits[SDLK_y] = 0x40, bits[SDLK_LSHIFT] = 0x80;
+	bits[SDLK_RETURN] = 0x10000000, bits[SDLK_SPACE] = 0x20000000, bits[SDLK_ESCAPE] = 0x80000000;
+	ASSERT_EQ(numkeys, SDLK_LAST);
+	for (int key = 0; key < numkeys; key++) {
+		keys[key] = 1;
+		EXPECT_EQ(GetButtonState(), bits[key]) << key;
+		keys[key] = 0;
+	}
+}

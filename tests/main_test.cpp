@@ -6,7 +6,10 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -119,19 +122,20 @@ protected:
 		SDL_Surface *window = SDL_GetVideoSurface();
 		return *(Pixel *)((uint8_t *)window->pixels + (ptrdiff_t)(2 * y) * window->pitch + 8 * x) & 0xFFFFFF;
 	}
-	// Draws with draw() into a clear 320x240 canvas, then looks at the window
+	// Draws with draw() into a clear canvas of the screen's size, then looks at the window
 	// where it drew: the one colour there (0 when colours differ) or, asdrawn,
 	// 1 when every pixel is there as drawn (else 0).
 	template <typename Draw>
 	static Pixel Look(Draw draw, bool asdrawn = false)
 	{
-		std::vector<Pixel> canvas(320 * 240, 0);
+		const int w = ScreenWidth(), h = ScreenHeight();
+		std::vector<Pixel> canvas((size_t)(w * h), 0);
 		Bitmap bitmap;
-		InitializeBitmap(&bitmap, 320, 240, 320 * 4, canvas.data());
+		InitializeBitmap(&bitmap, w, h, w * 4, canvas.data());
 		draw(&bitmap);
 		Pixel colour = 0;
-		for (int i = 0; i < 320 * 240; i++) {
-			Pixel p = WindowPixel(i % 320, i / 320);
+		for (int i = 0; i < w * h; i++) {
+			Pixel p = WindowPixel(i % w, i / w);
 			if (!(canvas[i] & 0x80000000u)) continue;
 			if (asdrawn ? p != (canvas[i] & 0xFFFFFF) : colour && p != colour) return 0;
 			colour = asdrawn ? 1 : p;
@@ -169,7 +173,7 @@ protected:
 		snprintf(score, sizeof score, "Score: %05d", game.score);
 		if (game.star && Look([&](Bitmap *b) { DrawStringToTheLeftOf(b, &OL8Font, 312, 4, ~0u, score); }) == White &&
 			ShowsLives(game.player.lives)) {
-			auto gameover = [](Bitmap *b) { DrawStringCenteredInRectangle(b, &OL12Font, 0, 0, 320, 240, ~0u, "Game Over"); };
+			auto gameover = [](Bitmap *b) { DrawStringCenteredInRectangle(b, &OL12Font, 0, 0, ScreenWidth(), ScreenHeight(), ~0u, "Game Over"); };
 			return Look(gameover) == White ? 'G' : 'P';
 		}
 		SDL_Surface *window = SDL_GetVideoSurface();
@@ -192,7 +196,10 @@ TEST_P(TopLevel, Runs)
 	if (script->loop < 2) {
 		ASSERT_NO_FATAL_FAILURE(Load());
 	}
-	bool result = script->loop == 0 ? RunMainMenu() : script->loop == 1 ? RunCredits() : (EntryPoint(), false);
+	bool result = false;
+	if (script->loop == 2) {
+		EXPECT_EQ(EntryPoint(), EndedByPlayer);
+	} else result = script->loop == 0 ? RunMainMenu() : RunCredits();
 	EXPECT_EQ(result, script->result);
 	EXPECT_EQ(screens, script->screens);
 	if (script->loop == 2) {
@@ -226,4 +233,84 @@ TEST_F(TopLevel, FirstFrameHighlightAndPacing)
 		EXPECT_EQ(Ink(call < 2 ? MenuItems[0] : CreditsOK), lit[call]) << call;
 	}
 	EXPECT_EQ(scripted.sleeps, (std::vector<uint64_t>{16, 17, 17}));
+}
+
+// The wait for every button up sleeps a tick after each look that finds a
+// button held, and not after the look that finds none or a closed window.
+TEST_F(TopLevel, WaitForButtonUpSleepsATickBetweenLooks)
+{
+	const struct { std::vector<uint32_t> states; bool result; size_t polls, sleeps; } rows[] = {
+		{{0}, true, 1, 0},
+		{{Z, Esc, ReturnButton | D, 0, Z}, true, 4, 3},
+		{{Z, SpaceButton}, false, 3, 2},
+	};
+	for (const auto &row : rows) {
+		scripted.polls = 0;
+		scripted.script = row.states;
+		scripted.sleeps.clear();
+		EXPECT_EQ(WaitForButtonUp(), row.result) << &row - rows;
+		EXPECT_EQ(scripted.polls, row.polls) << &row - rows;
+		EXPECT_EQ(scripted.sleeps, std::vector<uint64_t>(row.sleeps, 1)) << &row - rows;
+	}
+}
+
+// The game in a folder of its own holding links to some of the bundles of
+// the folder the tests run in.
+class Folder : public TopLevel
+{
+protected:
+	std::string from, dir;
+	void SetUp() override
+	{
+		TopLevel::SetUp();
+		char here[4096], name[] = "/tmp/zep-main-test-XXXXXX";
+		ASSERT_TRUE(getcwd(here, sizeof here) && mkdtemp(name));
+		from = here;
+		dir = name;
+		ASSERT_EQ(mkdir((dir + "/Graphics").c_str(), 0700), 0);
+		ASSERT_EQ(mkdir((dir + "/Graphics/Backgrounds").c_str(), 0700), 0);
+		ASSERT_EQ(chdir(name), 0);
+	}
+	void TearDown() override
+	{
+		TopLevel::TearDown();
+		EXPECT_EQ(chdir(from.c_str()), 0);
+		EXPECT_EQ(system(("rm -r " + dir).c_str()), 0);
+	}
+	void Link(const char *bundle)
+	{
+		std::string file = std::string(bundle) + ".laser";
+		ASSERT_EQ(symlink((from + "/" + file).c_str(), file.c_str()), 0) << file;
+	}
+};
+
+TEST_F(Folder, EntryPointWithoutTheTitleEndsSayingSo)
+{
+	for (const char *bundle : {"Graphics/Sprites", "Graphics/Backgrounds/NightSky", "Sounds"}) Link(bundle);
+	testing::internal::CaptureStderr();
+	EXPECT_EQ(EntryPoint(), EndedBundlesIncomplete);
+	EXPECT_EQ(testing::internal::GetCapturedStderr(),
+		"zEP cannot start: the bundle file \"Graphics/Title.laser\" is missing.\n"
+		"It reads its bundles from the folder it was started in: " + dir + "\n");
+	EXPECT_EQ(scripted.polls, 0u);
+}
+
+// A sound bundle put in the folder while the menu runs is taken up between
+// frames: the first move is silent, the second plays, and nothing more is
+// said than the missing sounds at start-up.
+TEST_F(Folder, SoundsThatArriveLateArePickedUpBetweenFrames)
+{
+	for (const char *bundle : {"Graphics/Sprites", "Graphics/Title", "Graphics/Backgrounds/NightSky"}) Link(bundle);
+	testing::internal::CaptureStderr();
+	InitializeGame();
+	scripted.onpoll = [this] {
+		Observe();
+		if (scripted.polls == 4) Link("Sounds");
+	};
+	scripted.script = {0, 0, D, 0, D, 0, Esc};
+	EXPECT_FALSE(RunMainMenu());
+	EXPECT_EQ(testing::internal::GetCapturedStderr(),
+		"zEP plays without some of its sounds: the bundle file \"Sounds.laser\" is missing\n");
+	EXPECT_EQ(screens, "..SCCQQ");
+	EXPECT_EQ(Playing("Sounds/enemybullet", 32), 1);
 }

@@ -4,6 +4,7 @@
 // switch to full screen and back, here, out of the game's sight.
 #include "Platform/Input.h"
 #include <SDL.h>
+#include "Platform/KeyButtons.h"
 #include "Platform/SDL/FullScreen.h"
 #include "Platform/SDL/Pads.h"
 #include "Platform/Time.h"
@@ -23,23 +24,10 @@ bool HandleInput()
 	return true;
 }
 
-static const struct
-{
-	SDLKey key;
-	uint32_t button;
-} buttonkeys[] = {
-	{SDLK_LEFT, LeftButton},
-	{SDLK_RIGHT, RightButton},
-	{SDLK_UP, UpButton},
-	{SDLK_DOWN, DownButton},
-	{SDLK_z, Fire1Button},
-	{SDLK_x, Fire2Button},
-	{SDLK_y, Fire3Button},
-	{SDLK_LSHIFT, Fire4Button},
-	{SDLK_RETURN, ReturnButton},
-	{SDLK_SPACE, SpaceButton},
-	{SDLK_ESCAPE, EscapeButton},
-};
+static_assert(SDLK_LEFT == 276 && SDLK_RIGHT == 275 && SDLK_UP == 273 && SDLK_DOWN == 274 && SDLK_z == 'z' &&
+		SDLK_x == 'x' && SDLK_y == 'y' && SDLK_LSHIFT == 304 && SDLK_RETURN == '\r' && SDLK_SPACE == ' ' &&
+		SDLK_ESCAPE == 27,
+	"the key symbols of KeyButtons.h are SDL 1.2's");
 
 // Looking for pads restarts SDL's joystick subsystem, which drops what an open
 // pad holds: once a second at most, and with a pad open only when the
@@ -70,8 +58,8 @@ uint32_t GetButtonState()
 {
 	const Uint8 *keys = SDL_GetKeyState(nullptr);
 	uint32_t state = GetPadState();
-	for (const auto &k : buttonkeys)
-		if (keys[k.key]) state |= k.button;
+	for (const KeyButton &k : KeyButtons)
+		if (keys[k.symbol]) state |= k.button;
 	// Return with Alt is the full-screen key, no button
 	if (keys[SDLK_LALT] || keys[SDLK_RALT]) state &= ~ReturnButton;
 	return state;

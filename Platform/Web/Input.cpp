@@ -1,13 +1,12 @@
 // Input in the browser. The page keeps the button state from key events,
-// which arrive only while the game yields; a loop that polls without sleeping
-// (the wait for every button up) would freeze the tab, so HandleInput yields
+// which arrive only while the game yields; a frame that runs late does not
+// sleep, and a run of late frames would freeze the tab, so HandleInput yields
 // whenever nothing has since its last call. There is no quit event: closing
 // the tab ends everything at once. The gamepad is read afresh on every call,
 // since the browser sends no events for its buttons and hides a pad until
 // one is pressed.
 #include "Platform/Input.h"
 #include <cmath>
-#include "Game/Game.h"
 #include "Platform/PadButtons.h"
 #include "Platform/Web/Web.h"
 
@@ -17,8 +16,6 @@ bool HandleInput()
 		YieldToBrowser(0);
 		TakeYield();
 	}
-	// between frames, where the play loop expects the world to change
-	if (zep_take_sounds()) PickUpLateSounds();
 	return true;
 }
 

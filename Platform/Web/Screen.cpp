@@ -40,5 +40,5 @@ void EndScreenUpdates()
 			out[x] = 0xff000000u | (p & 0x00ff00u) | ((p >> 16) & 0xffu) | ((p & 0xffu) << 16);
 		}
 	}
-	zep_present(canvasorder.pixels);
+	zep_present(canvasorder.pixels, canvasorder.width, canvasorder.height);
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 extern "C" {
+// the keys to keep in the button state: each one's browser name and bit
+void zep_keys(const char *const *names, const uint32_t *bits, int count);
 // the button state the page keeps from key events (Platform/Input.h bits)
 uint32_t zep_buttons();
 // The first connected gamepad as the browser reports it, untranslated:
@@ -11,10 +13,11 @@ uint32_t zep_buttons();
 // the counts; 0 when there is none, 1 for one of the browser's "standard"
 // mapping, 2 for one of another mapping.
 int zep_pad(uint32_t *buttons, float *axes, int *nbuttons, int *naxes);
-// 1 once, after the page has put the late sound bundle into the file system
-int zep_take_sounds();
-// shows a 320x240 frame of RGBA pixels
-void zep_present(const void *pixels);
+// 1 while the page is still fetching the sound bundle, which it puts into
+// the file system when it arrives
+int zep_bundles_coming();
+// shows a frame of RGBA pixels, the same size every time
+void zep_present(const void *pixels, int width, int height);
 // tells the page that the game has ended
 void zep_ended(int status);
 // the page's clock in milliseconds, which stands still while the game is held

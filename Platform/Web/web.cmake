@@ -4,6 +4,7 @@
 # (ZEP_HOST_BUILD), as the bundles do.
 set(ZEP_HOST_BUILD "${CMAKE_SOURCE_DIR}/build" CACHE PATH "the native build that made the fonts")
 set(ZEP_SITE_DIR "${CMAKE_BINARY_DIR}/site" CACHE PATH "where zep.js and zep.wasm go")
+include(${CMAKE_SOURCE_DIR}/cmake/bundlenames.cmake)
 file(GLOB ZEP_WEB_SOURCES CONFIGURE_DEPENDS
   Graphics/*.cpp Game/*.cpp Platform/*.cpp Platform/Windows/*.cpp Platform/Web/*.cpp)
 foreach(size 8 12 16)
@@ -23,8 +24,8 @@ target_link_options(zepweb INTERFACE -O2 -msimd128 -mbulk-memory -sENVIRONMENT=w
 add_executable(zep Platform/Web/Start.cpp)
 target_link_libraries(zep PRIVATE zepweb)
 # ASYNCIFY lets the game's own loops sleep and hand the main thread to the
-# browser; the page writes the bundles into the file system and hears of an
-# exit() (EXIT_RUNTIME).
+# browser; the page writes the bundles into the file system, and the runtime
+# ends when main returns (EXIT_RUNTIME).
 target_link_options(zep PRIVATE -sASYNCIFY -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1
   "-sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency")
 set_target_properties(zep PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZEP_SITE_DIR}
@@ -41,12 +42,26 @@ add_custom_command(TARGET crowded_frame POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/bench/web/crowded_frame.html ${CMAKE_BINARY_DIR}/bench/)
 
 # The rest of the site beside them, and the whole of it as the zip for a
-# game portal: build-web/zep-web-<version>.zip.
+# game portal: build-web/zep-web-<version>.zip. The page names the bundles
+# it fetches and preloads from the build's list.
 set(ZEP_SITE_FILES)
-foreach(pair "run/Sounds.laser|Sounds.laser" "run/Graphics/Sprites.laser|Graphics/Sprites.laser"
-    "run/Graphics/Title.laser|Graphics/Title.laser"
-    "run/Graphics/Backgrounds/NightSky.laser|Graphics/Backgrounds/NightSky.laser" "art/Icon32.png|icon.png"
-    "${CMAKE_SOURCE_DIR}/Platform/Web/index.html|index.html")
+set(ZEP_SITE_BUNDLES)
+set(ZEP_SITE_FILES_FROM)
+set(ZEP_PAGE_PRELOADS)
+set(ZEP_PAGE_PICTURES)
+foreach(bundle ${ZEP_GAME_BUNDLES})
+  list(APPEND ZEP_SITE_FILES_FROM "run/${bundle}.laser|${bundle}.laser")
+  list(APPEND ZEP_SITE_BUNDLES ${bundle}.laser)
+endforeach()
+foreach(bundle ${ZEP_PICTURE_BUNDLES})
+  string(APPEND ZEP_PAGE_PRELOADS "<link rel=\"preload\" href=\"${bundle}.laser\" as=\"fetch\" crossorigin>\n")
+  list(APPEND ZEP_PAGE_PICTURES "'${bundle}.laser'")
+endforeach()
+string(STRIP "${ZEP_PAGE_PRELOADS}" ZEP_PAGE_PRELOADS)
+list(JOIN ZEP_PAGE_PICTURES ", " ZEP_PAGE_PICTURES)
+set(ZEP_PAGE_SOUNDS "${ZEP_SOUND_BUNDLE}.laser")
+configure_file(${CMAKE_SOURCE_DIR}/Platform/Web/index.html ${CMAKE_BINARY_DIR}/index.html @ONLY)
+foreach(pair ${ZEP_SITE_FILES_FROM} "art/Icon32.png|icon.png" "${CMAKE_BINARY_DIR}/index.html|index.html")
   string(REPLACE "|" ";" parts ${pair})
   list(GET parts 0 from)
   list(GET parts 1 to)
@@ -62,8 +77,11 @@ get_filename_component(ZEP_WEB_ZIP ${ZEP_SITE_DIR}/../zep-web-${PROJECT_VERSION}
 add_custom_command(OUTPUT ${ZEP_WEB_ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${ZEP_WEB_ZIP}
   COMMAND ${CMAKE_COMMAND} -E tar cf ${ZEP_WEB_ZIP} --format=zip
-    index.html icon.png zep.js zep.wasm Sounds.laser Graphics
+    index.html icon.png zep.js zep.wasm ${ZEP_SITE_BUNDLES}
   WORKING_DIRECTORY ${ZEP_SITE_DIR}
   DEPENDS zep ${ZEP_SITE_FILES}
   COMMENT "Packing zep-web-${PROJECT_VERSION}.zip")
 add_custom_target(zep-site ALL DEPENDS ${ZEP_WEB_ZIP})
+
+# the golden runs from this build, under node
+include(tools/simulate/node.cmake)

@@ -7,18 +7,16 @@ mergeInto(LibraryManager.library, {
   $ZEP: {
     buttons: 0,
     early: 0,    // keys pressed while input was held back
+    bits: {},    // the game's keys (zep_keys): the bit of each by its name
     bycode: {},  // the bit each held key set, by KeyboardEvent.code
     frames: 0,
     ready: function() { return Module['soundsIn'] && !ZEPAUDIO.decoding(); },
     init: function() {
       if (typeof window == 'undefined') return;
-      var bits = {ArrowLeft: 0x1, ArrowRight: 0x2, ArrowUp: 0x4, ArrowDown: 0x8, ShiftLeft: 0x80,
-                  Enter: 0x10000000, Space: 0x20000000, Escape: 0x80000000};
-      // letters by what the layout types, as SDL 1.2's key symbols are
-      var letters = {z: 0x10, x: 0x20, y: 0x40};
       window.addEventListener('keydown', function(e) {
         ZEPAUDIO.unlock();
-        var bit = bits[e.code] || letters[(e.key || '').toLowerCase()] || 0;
+        // letters by what the layout types, the other keys by their place
+        var bit = ZEP.bits[e.code] || ZEP.bits[(e.key || '').toLowerCase()] || 0;
         if (!bit) return;
         e.preventDefault();
         ZEP.bycode[e.code] = bit;
@@ -35,6 +33,11 @@ mergeInto(LibraryManager.library, {
       // a key let go in another window never sends its keyup here
       window.addEventListener('blur', function() { ZEP.buttons = 0; ZEP.bycode = {}; });
     }
+  },
+
+  zep_keys__deps: ['$ZEP'],
+  zep_keys: function(names, bits, count) {
+    for (var i = 0; i < count; i++) ZEP.bits[UTF8ToString(HEAPU32[(names >> 2) + i])] = HEAPU32[(bits >> 2) + i];
   },
 
   zep_buttons__deps: ['$ZEP', '$ZEPAUDIO'],
@@ -69,18 +72,18 @@ mergeInto(LibraryManager.library, {
     return pad.mapping == 'standard' ? 1 : 2;
   },
 
-  zep_take_sounds: function() {
-    if (!Module['soundsArrived']) return 0;
-    Module['soundsArrived'] = false;
-    return 1;
-  },
+  zep_bundles_coming: function() { return Module['soundsIn'] ? 0 : 1; },
 
   zep_present__deps: ['$ZEP'],
-  zep_present: function(pixels) {
-    // a view of the frame where it lies (memory never grows), copied once
+  zep_present: function(pixels, width, height) {
+    // a view of the frame where it lies (memory never grows), made once,
+    // with the canvas the frame's size
     if (!ZEP.image) {
-      ZEP.ctx = Module['canvas'].getContext('2d', {alpha: false});
-      ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, 320 * 240 * 4), 320, 240);
+      var canvas = Module['canvas'];
+      canvas.width = width;
+      canvas.height = height;
+      ZEP.ctx = canvas.getContext('2d', {alpha: false});
+      ZEP.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
     }
     ZEP.ctx.putImageData(ZEP.image, 0, 0);
     if (++ZEP.frames > 1) return;

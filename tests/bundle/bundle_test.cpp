@@ -93,6 +93,8 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 	shared.insert(shared.end(), 400, 0x00010000);
 	std::vector<uint8_t> unsorted = SampleBundle(0);
 	std::swap_ranges(unsorted.begin() + 152, unsorted.begin() + 184, unsorted.begin() + 196);
+	std::vector<uint8_t> twice = SampleBundle(0);  // "a" renamed "Title", as the entry before it
+	std::copy(twice.begin() + 196, twice.begin() + 228, twice.begin() + 240);
 	std::vector<uint8_t> magic = unsorted;
 	magic[7] = 'm';
 	const struct
@@ -102,6 +104,8 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 	} cases[] = {
 		{OneEntry('B', 184, {0x00010001, 3, 12, 0xff102030}), "entry \"e\": the bitmap's size 1 x 1 with rows 3"},
 		{OneEntry('B', 184, {0, 0, 12}), nullptr},  // no pixels: the record alone
+		{OneEntry('B', 184, {0x00020000, 4, 12, 0}), nullptr},  // two empty rows, the second starting at the end
+		{OneEntry('B', 184, {0x00030000, 4, 12, 0}), "entry \"e\": the bitmap's pixels run past the end of the entry"},
 		{OneEntry('B', 184, {0x0001FFFF, 4, 12, 0xff102030}), "the bitmap's size -1 x 1 with rows 4"},
 		{OneEntry('B', 184, {0xFFFF0001, 4, 12, 0xff102030}), "the bitmap's size 1 x -1 with rows 4"},
 		{OneEntry('B', 186, {0x00020001, 4, 12, 0xff102030}), "entry \"e\": the bitmap's pixels run past the end of the entry at offset 0xc2"},
@@ -123,7 +127,8 @@ TEST(BundleCheck, EachRefusalNamesTheEntryTheOffsetAndTheFault)
 		{OneEntry('R', 184, shared), nullptr},
 		{std::vector<uint8_t>(unsorted.begin(), unsorted.begin() + 139), "the file is 139 bytes, shorter than a bundle's header at offset 0x0"},
 		{magic, "the file does not begin with \"LoVeSiGn\" at offset 0x0"},
-		{unsorted, "entry \"Orb\": the directory is not sorted, or names the entry twice at offset 0xb8"},
+		{unsorted, "entry \"Orb\": the directory is not sorted at offset 0xb8"},
+		{twice, "entry \"Title\": the directory names the entry twice at offset 0xe4"},
 	};
 	for (const auto &k : cases) {
 		LoadedBundle l(k.file, "Check");

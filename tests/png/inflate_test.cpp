@@ -122,6 +122,9 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 	};
 	BitWriter stale = Dynamic(257, 1, overrun, {}, 1, Fixed({0, 5, 256}, {}, false));
 	for (int s : {0, 6, 256}) Literal(stale, s);
+	// the same with a code-length code of four 1-bit lengths
+	BitWriter metastale = Fixed({0, 5, 256}, {}, false).Put(5, 3).Put(0, 10).Put(0, 4).Put(0x49, 12);
+	for (int s : {0, 6, 256}) Literal(metastale, s);
 	BitWriter mixed = Stored(true, 2, 0xfffd, {0, 9}, Stored(false, 4, 0xfffb, {0, 7, 0, 8}, Fixed(literals, {}, false)));
 	const struct
 	{
@@ -155,6 +158,7 @@ TEST(Inflate, HandMadeAndMalformedStreams)
 		{"a repeat with nothing before it", Dynamic(257, 1, {{16, 0}}, {0, 0}), 1, 1, {}},
 		{"a repeat past the lengths", Dynamic(257, 1, overrun, {0, 0, 1}), 1, 1, {}},
 		{"the same after a fixed block, whose codes must not serve on", stale, 1, 2, {}},
+		{"an over-subscribed code-length code after a fixed block", metastale, 1, 2, {}},
 		{"zeros past the lengths", Dynamic(257, 1, {{18, 127}, {18, 127}}, {0, 0}), 1, 1, {}},
 	};
 	for (const auto &c : cases)

@@ -12,7 +12,7 @@ export const Fail = why => { console.log(`FAIL: ${why}`); process.exit(1); };
 // when (FrameTimes), the game's Sleeps (it sleeps through setTimeout), a
 // pad of 17 buttons hidden until a test sets Pad, as browsers hide one until
 // pressed, with Polls counting the game's looks at pad and keys; Doubled(),
-// the 320x240 canvas doubled by hand to compare with the desktop's 640x480.
+// the game's canvas doubled by hand to compare with the desktop's window.
 // Heard notes Web Audio: contexts made, sounds decoding and decoded
 // ({bytes, buffer}), sources started ({buffer, loop, ended}), and the nodes
 // that feed the speakers (outs); Music() while a looping source goes.
@@ -28,11 +28,12 @@ export function Instrument() {
   navigator.getGamepads = () => (Polls++, [null, Pad && {connected: true, mapping: Pad.mapping ?? 'standard',
     buttons: [...Array(17).keys()].map(i => ({pressed: Pad.buttons.includes(i)})), axes: Pad.axes ?? [0, 0, 0, 0]}]);
   window.Doubled = () => {
-    const small = document.getElementById('screen').getContext('2d').getImageData(0, 0, 320, 240).data;
+    const screen = document.getElementById('screen'), [w, h] = [screen.width, screen.height];
+    const small = screen.getContext('2d').getImageData(0, 0, w, h).data;
     const big = document.createElement('canvas');
-    [big.width, big.height] = [640, 480];
-    const image = big.getContext('2d').createImageData(640, 480);
-    for (let i = 0; i < 640 * 480; i++) image.data.set(small.subarray(...[0, 4].map(k => 4 * (((i / 640 | 0) >> 1) * 320 + (i % 640 >> 1)) + k)), 4 * i);
+    [big.width, big.height] = [2 * w, 2 * h];
+    const image = big.getContext('2d').createImageData(2 * w, 2 * h);
+    for (let i = 0; i < 4 * w * h; i++) image.data.set(small.subarray(...[0, 4].map(k => 4 * (((i / (2 * w) | 0) >> 1) * w + (i % (2 * w) >> 1)) + k)), 4 * i);
     big.getContext('2d').putImageData(image, 0, 0);
     return big;
   };

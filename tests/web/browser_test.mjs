@@ -39,11 +39,12 @@ await WaitFor('menu', Menu(0));
 const native = fs.readFileSync(nativeshot).toString('base64');
 const differing = await page.evaluate(native => {
   const rgb = Uint8Array.from(atob(native), c => c.charCodeAt(0));
-  const canvas = Doubled().getContext('2d').getImageData(0, 0, 640, 480).data;
+  const big = Doubled(), canvas = big.getContext('2d').getImageData(0, 0, big.width, big.height).data;
   const out = [];
   const yellow = (p, i) => p[i] == p[i + 1] && p[i + 2] == 128;
-  for (let i = 0; i < 640 * 480; i++) {
-    const [y, same] = [Math.floor(i / 640), [0, 1, 2].every(k => canvas[4 * i + k] == rgb[3 * i + k])];
+  if (rgb.length != 3 * big.width * big.height) return -1;
+  for (let i = 0; i < big.width * big.height; i++) {
+    const [y, same] = [Math.floor(i / big.width), [0, 1, 2].every(k => canvas[4 * i + k] == rgb[3 * i + k])];
     if (!same && !(y >= 280 && y < 310 && yellow(canvas, 4 * i) && yellow(rgb, 3 * i))) out.push(i);
   }
   return out.length;
@@ -101,6 +102,13 @@ await Press('ArrowUp');
 await page.keyboard.down('z');
 await Wait('the ended page', () => /zEP has ended/.test(document.body.innerText) && document.querySelector('#message button'));
 console.log('seen the ended page with a way to play again');
+
+// a damaged bundle stops the game before its menu, and the page says what the game said
+await page.route('**/Graphics/Title.laser', route => route.fulfill({body: Buffer.alloc(100)}));
+await page.goto(origin + '/');
+await Wait('the refusal', () => /cannot start: the bundle file "Graphics.Title.laser" was refused/.test(document.body.innerText));
+await page.unroute('**/Graphics/Title.laser');
+console.log('seen a damaged bundle named');
 
 // a browser without WebAssembly's SIMD is told so in a sentence
 await page.addInitScript(() => { WebAssembly.validate = () => false; });

@@ -1,7 +1,6 @@
 // The simulation behind the simulate command.
 #include "tools/simulate/Simulation.h"
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <cstring>
 #include "Game/Game.h"
 #include "Platform/GameResources.h"
@@ -14,31 +13,9 @@ static uint64_t Fnv(uint64_t h, const void *data, size_t n)
 	return h;
 }
 
-// The sounds the game starts, heard through the mixer's calls (linked with
-// --wrap): which sound, at what volume and panning. Never the channel: which
-// one is free depends on how far the audio thread has played.
+// Every sound the game starts, in turn (HearMixerCall).
 static uint64_t heardhash = 1469598103934665603ull;
-static void Hear(uint32_t what) { heardhash = Fnv(heardhash, &what, sizeof what); }
-extern "C" {
-int __real_Mix_Volume(int channel, int volume);
-int __real_Mix_SetPanning(int channel, Uint8 left, Uint8 right);
-int __real_Mix_PlayChannelTimed(int channel, Mix_Chunk *chunk, int loops, int ticks);
-int __wrap_Mix_Volume(int channel, int volume)
-{
-	if (volume >= 0) Hear((uint32_t)volume);
-	return __real_Mix_Volume(channel, volume);
-}
-int __wrap_Mix_SetPanning(int channel, Uint8 left, Uint8 right)
-{
-	Hear((uint32_t)(left << 8 | right));
-	return __real_Mix_SetPanning(channel, left, right);
-}
-int __wrap_Mix_PlayChannelTimed(int channel, Mix_Chunk *chunk, int loops, int ticks)
-{
-	Hear(chunk ? chunk->alen : 0);
-	return __real_Mix_PlayChannelTimed(channel, chunk, loops, ticks);
-}
-}
+void HearMixerCall(uint32_t what) { heardhash = Fnv(heardhash, &what, sizeof what); }
 
 bool StartSimulation(Simulation *self, uint64_t botseed, std::string *problem)
 {

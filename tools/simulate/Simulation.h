@@ -33,3 +33,9 @@ uint32_t BotButtons(Simulation *self);
 // One frame with the given button state (the bits of Platform/Input.h).
 void StepSimulation(Simulation *self, uint32_t buttons);
 void MeasureSimulation(Simulation *self, SimulationFigures *figures);
+// What the game asks the mixer for as it starts a sound: the volume, the
+// panning (left << 8 | right) and the sound's decoded length in bytes, never
+// the channel, which depends on how far the audio thread has played. Called
+// by the mixer's stand-ins: SDLMixerHearing.cpp on the desktop,
+// NodePlatform.cpp in the browser's build.
+void HearMixerCall(uint32_t what);

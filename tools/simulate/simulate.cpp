@@ -15,7 +15,16 @@
 #include <fstream>
 #include <map>
 #include "Game/Game.h"
+#ifdef __EMSCRIPTEN__
+// the browser's build, run under node, has no libpng
+static bool WritePngFile(const std::string &, int, int, const Pixel *, std::string *error)
+{
+	*error = "this build writes no pictures";
+	return false;
+}
+#else
 #include "tools/laserpack/PngFile.h"
+#endif
 #include "tools/simulate/Simulation.h"
 
 int main(int argc, char **argv)
