@@ -28,12 +28,6 @@ struct GuardedBitmap
 	Pixel Get(int x, int y) const { return Inside(x, y) ? At(x, y) : 0; }
 	void Put(int x, int y, Pixel c) { if (Inside(x, y)) At(x, y) = c; }
 	void Blend(int x, int y, Pixel c, CompositionMode comp) { Put(x, y, comp(Get(x, y), c)); }
-	bool GuardsIntact() const
-	{
-		for (size_t i = 0; i < memory.size(); i++)
-			if (memory[i] != guard && !Inside((int)(i % stride) - border, (int)(i / stride) - border)) return false;
-		return true;
-	}
 };
 
 // "" when both buffers hold the same pixels, else the first place they differ.

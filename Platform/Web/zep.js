@@ -15,6 +15,8 @@ mergeInto(LibraryManager.library, {
       if (typeof window == 'undefined') return;
       // for the page's line saying that keys wait
       Module['keysWait'] = function() { return !ZEP.ready(); };
+      // for touch.js, which asks for sound at each touch
+      Module['unlock'] = function() { ZEPAUDIO.unlock(); };
       window.addEventListener('keydown', function(e) {
         ZEPAUDIO.unlock();
         // letters by what the layout types, the other keys by their place
@@ -47,7 +49,8 @@ mergeInto(LibraryManager.library, {
     // Held back until the sounds are in, so that the first game has them;
     // a key pressed before then is seen down once.
     if (!ZEP.ready()) return 0;
-    var state = (ZEP.buttons | ZEP.early) >>> 0;
+    // touch.js's controls, where the page has them
+    var state = (ZEP.buttons | ZEP.early | (window['ZepTouch'] ? window['ZepTouch'].take() : 0)) >>> 0;
     ZEP.early = 0;
     return state;
   },
@@ -65,8 +68,12 @@ mergeInto(LibraryManager.library, {
     var bits = 0;
     for (var i = 0; i < pad.buttons.length && i < 32; i++)
       if (pad.buttons[i].pressed) bits |= 1 << i;
-    // sound starts here where the browser counts a pad's button as a gesture
-    if (bits) ZEPAUDIO.unlock();
+    // sound starts here where the browser counts a pad's button as a gesture;
+    // touch.js's controls give way to the pad
+    if (bits) {
+      ZEPAUDIO.unlock();
+      if (window['ZepTouch']) window['ZepTouch'].hide();
+    }
     HEAPU32[buttons >> 2] = bits >>> 0;
     for (var i = 0; i < 8; i++) HEAPF32[(axes >> 2) + i] = i < pad.axes.length ? pad.axes[i] : 0;
     HEAP32[nbuttons >> 2] = pad.buttons.length;
@@ -132,7 +139,8 @@ mergeInto(LibraryManager.library, {
       if (!ctx) return;
       ZEPSTILL.output(ctx);
       if (ZEPSTILL.held()) { if (ctx.state == 'running') ctx.suspend(); }
-      else if (ctx.state == 'suspended') ctx.resume();
+      // iOS has an 'interrupted' state too, after a call or another app
+      else if (ctx.state != 'running') ctx.resume().catch(function() {});
     },
     // Stops the clock at once; it starts again when the game next looks
     // (go), so that game and sound go on together.

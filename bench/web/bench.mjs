@@ -1,4 +1,4 @@
-// bench/web/run.sh's measurements: node bench.mjs <site> <wasm bench folder> <loads> <native crowded frame lines>
+// bench/web/run.sh's measurements, a phone's last: node bench.mjs <site> <wasm bench folder> <loads> <native crowded frame lines>
 import { Launch, Serve } from '../../tests/web/Chromium.mjs';
 import { Instrument } from '../../tests/web/Game.mjs';
 
@@ -102,5 +102,80 @@ console.log(`crowded frame, medians of 3 runs: native ${us(nativelines, 0)} us, 
   `wasm/native ${(us(wasm, 0) / us(nativelines, 0)).toFixed(2)}`);
 console.log('  alone, native / wasm: ' + ['run', 'draw', 'double'].map((part, k) =>
   `${part} ${us(nativelines, k + 1)} / ${us(wasm, k + 1)} us`).join(', '));
+
+// A phone: touch, 390x844 at 3 device pixels to the CSS pixel, the CPU slowed
+// four times once the menu shows. A touch's delay is counted in frames
+// drawn from the finger down to the first frame showing its effect, the
+// menu's highlight moved (its yellow, R = G and B = 128, on the item's row).
+{
+  const context = await browser.newContext({viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
+  const phone = await context.newPage();
+  await phone.addInitScript(Instrument);
+  // the touch being timed, and the frames after it (Instrument counts them)
+  await phone.addInitScript(() => {
+    window.Touched = window.Row = null;
+    addEventListener('pointerdown', e => {
+      Touched = {frames: Frames, time: e.timeStamp, handled: performance.now(), row: Row, seen: null};
+    }, true);
+    const put = CanvasRenderingContext2D.prototype.putImageData;
+    CanvasRenderingContext2D.prototype.putImageData = function(image, ...rest) {
+      put.call(this, image, ...rest);
+      if (this.canvas.id != 'screen' || !Touched || Touched.seen || Touched.row == null) return;
+      const d = image.data;
+      for (let y = Touched.row; y < Touched.row + 12; y++)
+        for (let x = 187; x < 260; x++) {
+          const i = 4 * (320 * y + x);
+          if (d[i] == d[i + 1] && d[i] >= 128 && d[i + 2] == 128)
+            return void (Touched.seen = {frames: Frames - Touched.frames, ms: performance.now() - Touched.time,
+              page: performance.now() - Touched.handled});
+        }
+    };
+  });
+  const pcdp = await context.newCDPSession(phone);
+  await phone.goto(origin + '/');
+  await phone.waitForFunction(() => Polls > 0);
+  const Touch = (type, ...at) => pcdp.send('Input.dispatchTouchEvent', {type, touchPoints: at.map(([x, y], id) => ({x, y, id}))});
+  const Centre = async c => { const r = await phone.locator(`#touch .${c}`).boundingBox(); return [r.x + r.width / 2, r.y + r.height / 2, r.width / 2]; };
+  await Touch('touchStart', [195, 120]);
+  await Touch('touchEnd');
+  await phone.waitForFunction(() => !document.getElementById('touch').hidden);
+  await pcdp.send('Emulation.setCPUThrottlingRate', {rate: 4});
+  const [sx, sy, sr] = await Centre('stick');
+  const delays = [];
+  // down to Credits (row 156), up to Start game (row 140), five times each
+  for (let i = 0; i < 10; i++) {
+    await phone.evaluate(row => { Row = row; }, i % 2 ? 140 : 156);
+    await Touch('touchStart', [sx, sy + (i % 2 ? -0.9 : 0.9) * sr]);
+    await phone.waitForFunction(() => Touched.seen, null, {timeout: 10000});
+    delays.push(await phone.evaluate(() => Touched.seen));
+    await Touch('touchEnd');
+  }
+  // ms from the touch's own time stamp, and from the page's handling of it
+  const frames = delays.map(d => d.frames), ms = delays.map(d => d.ms), page = delays.map(d => d.page);
+  console.log(`phone, CPU slowed 4x: a touch in the picture after ${median(frames)} frames, ${median(ms).toFixed(0)} ms ` +
+    `from the touch, ${median(page).toFixed(0)} ms from the page's handling (medians of ${delays.length}; at most ` +
+    `${Math.max(...frames)} frames, ${Math.max(...ms).toFixed(0)} ms, ${Math.max(...page).toFixed(0)} ms)`);
+  await phone.evaluate(() => { Row = null; });
+  // Start game; the menu leaves once the finger is up
+  const [fx, fy] = await Centre('fire');
+  const polled = await phone.evaluate(() => Polls);
+  await Touch('touchStart', [fx, fy]);
+  await phone.waitForFunction(p => Polls >= p + 2, polled);
+  await Touch('touchEnd');
+  const started = await phone.evaluate(() => Frames);
+  await phone.waitForFunction(f => Frames >= f + 60, started, {timeout: 60000});
+  await Touch('touchStart', [fx, fy]);
+  await pcdp.send('Performance.enable');
+  const pmetric = async () => Object.fromEntries((await pcdp.send('Performance.getMetrics')).metrics.map(m => [m.name, m.value]));
+  const [p0, g0] = [await pmetric(), await phone.evaluate(() => Frames)];
+  await phone.waitForFunction(f => Frames >= f + 300, g0, {timeout: 60000});
+  const [p1, g1] = [await pmetric(), await phone.evaluate(() => Frames)];
+  await Touch('touchEnd');
+  const pseconds = p1.Timestamp - p0.Timestamp;
+  console.log(`phone, CPU slowed 4x, in play firing: main thread busy ${(100 * (p1.TaskDuration - p0.TaskDuration) / pseconds).toFixed(1)} %, ` +
+    `${((g1 - g0) / pseconds).toFixed(1)} frames a second`);
+  await context.close();
+}
+
 await browser.close();
 server.close();

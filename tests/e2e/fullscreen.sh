@@ -9,7 +9,6 @@ StartX 1280x1024
 StartGame
 
 FULL="picture 4 0 32" WINDOW="picture 2 0 0"
-PLAYING=("text 8 312 4 right white 'Score: 00000'" "sprite Graphics/Sprites/OL 68 86 3" "sky -160 40")
 # ExpectWindowSize: zep's window is 640x480 again, not just its picture.
 ExpectWindowSize()
 {

@@ -68,10 +68,11 @@ WaitFor()
 # Menu <highlighted item: 0|1|2> <what> [key ...], Credits <what> [key ...],
 # Play <what> [key ...]: the keys pressed, then WaitFor that screen. Play has
 # begun with the score line, the sky and, once the view has settled 80 pixels
-# ahead of it, the player at its starting place (world 100, 100).
+# ahead of it, the player at its starting place (world 100, 100): PLAYING.
+PLAYING=("text 8 312 4 right white 'Score: 00000'" "sprite Graphics/Sprites/OL 68 86 3" "sky -160 40")
 Menu() { Press "${@:3}"; WaitFor "$2" "menu $1"; }
 Credits() { Press "${@:2}"; WaitFor "$1" credits; }
-Play() { Press "${@:2}"; WaitFor "$1" "text 8 312 4 right white 'Score: 00000'" "sprite Graphics/Sprites/OL 68 86 3" "sky -160 40"; }
+Play() { Press "${@:2}"; WaitFor "$1" "${PLAYING[@]}"; }
 
 # Press <key> ...: each long enough for a 60 Hz loop to see it down and then up.
 Ms() { printf '%d.%03d' $(($1 * SLOW / 1000)) $(($1 * SLOW % 1000)); }

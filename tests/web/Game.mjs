@@ -67,6 +67,24 @@ export function Instrument() {
 // Wait(where, what, fn, arg): until fn(arg) holds in the page or frame, for 10 seconds
 export const Wait = (where, what, fn, arg) => where.waitForFunction(fn, arg, {timeout: 10000}).catch(() => Fail(`${what} not seen`));
 
+// HeldStill(where, why, hold, release, sleeps = 5): once held, the sound suspended, and no frame nor change
+// of the picture while the game sleeps that many times more; once released, frames again, no faster than 60
+// a second (nothing caught up), and the sound running.
+export async function HeldStill(where, why, hold, release, sleeps = 5) {
+  await hold();
+  await Wait(where, `the sound suspended when ${why}`, () => Heard.contexts.every(c => c.state == 'suspended'));
+  const [frames, slept, picture] = await where.evaluate(() => [Frames, Sleeps, Doubled().toDataURL()]);
+  await Wait(where, `the game sleeping when ${why}`, s => Sleeps >= s, slept + sleeps);
+  const [after, still] = await where.evaluate(() => [Frames, Doubled().toDataURL()]);
+  if (after != frames || still != picture) Fail(`${after - frames} frames drawn when ${why}, the picture ${still == picture ? 'kept' : 'changed'}`);
+  await release();
+  await Wait(where, `frames again after ${why}`, f => Frames >= f + 11, frames);
+  const ms = await where.evaluate(f => FrameTimes[f + 10] - FrameTimes[f], frames);
+  if (ms < 10 * 1000 / 60 * 0.8) Fail(`10 frames in ${ms.toFixed(0)} ms after ${why}`);
+  await Wait(where, `the sound running after ${why}`, () => Heard.contexts.every(c => c.state == 'running'));
+  console.log(`seen the game held still when ${why} (${frames} frames) and go on at its pace (10 frames in ${ms.toFixed(0)} ms)`);
+}
+
 // Read(where, what, act): act, then wait for a look the game took after it,
 // counted after the act: a look from before it must not pass for one that saw it
 export async function Read(where, what, act) {

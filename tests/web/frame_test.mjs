@@ -7,7 +7,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { Launch, Serve } from './Chromium.mjs';
-import { Fail, Instrument, Press, Prober, Wait } from './Game.mjs';
+import { Fail, HeldStill, Instrument, Press, Prober, Wait } from './Game.mjs';
 
 const [site, rundir, probe, shots] = process.argv.slice(2);
 const WaitFor = Prober(probe, rundir, shots, 'frame');
@@ -74,27 +74,21 @@ function CheckPlaced(what, placed, size) {
 }
 
 // Windows: the largest whole multiple of 320x240 in device pixels, at least
-// 320x240; the button shown where there is room beside or below.
-for (const [w, h, dpr, size, button] of [[1280, 720, 1, [960, 720]], [500, 400, 1, [320, 240], true],
-  [800, 600, 1, [640, 480], true], [640, 480, 1, [640, 480], false], [1280, 720, 1.5, [1280, 960]]]) {
-  const {page, problems} = await Open(game.origin + '/', {width: w, height: h}, dpr);
-  await Started(page);
-  const placed = await Placed(page);
-  CheckPlaced(`a window of ${w}x${h} at ${dpr} device pixels a pixel`, placed, size);
-  if (button !== undefined && !!placed.button != button) Fail(`the button ${button ? 'hidden' : 'shown'} at ${w}x${h}`);
-  if (problems.length) Fail(problems.join('\n'));
-  await page.close();
-}
-
-// Portal sizes: the whole picture, letterboxed; the button only where the
-// frame allows full screen.
-for (const [w, h, size, allow] of [[640, 360, [320, 240], ''], [836, 470, [320, 240], ''], [1031, 580, [640, 480], 'fullscreen']]) {
-  const {page, problems} = await Open(`${other.origin}/?w=${w}&h=${h}&allow=${allow}&src=${game.origin}/`, {width: 1280, height: 720});
-  const frame = await Frame(page);
-  await Started(frame);
-  const placed = await Placed(frame);
-  CheckPlaced(`a frame of ${w}x${h}${allow ? ' allowed full screen' : ''}`, placed, size);
-  if (!!placed.button != !!allow) Fail(`the button ${allow ? 'hidden' : 'shown'} in a frame of ${w}x${h}`);
+// 320x240; the button shown where there is room beside or below. Portal
+// frames (a size in the portal's 1280x720 window): the whole picture,
+// letterboxed; the button only where the frame allows full screen.
+for (const [w, h, dpr, size, button, frame, allow] of [[1280, 720, 1, [960, 720]], [500, 400, 1, [320, 240], true],
+  [800, 600, 1, [640, 480], true], [640, 480, 1, [640, 480], false], [1280, 720, 1.5, [1280, 960]],
+  [640, 360, 1, [320, 240], false, true, ''], [836, 470, 1, [320, 240], false, true, ''],
+  [1031, 580, 1, [640, 480], true, true, 'fullscreen']]) {
+  const {page, problems} = frame ? await Open(`${other.origin}/?w=${w}&h=${h}&allow=${allow}&src=${game.origin}/`,
+    {width: 1280, height: 720}) : await Open(game.origin + '/', {width: w, height: h}, dpr);
+  const where = frame ? await Frame(page) : page;
+  await Started(where);
+  const placed = await Placed(where);
+  const what = `a ${frame ? 'frame' : 'window'} of ${w}x${h} at ${dpr} device pixels a pixel${allow ? ' allowed full screen' : ''}`;
+  CheckPlaced(what, placed, size);
+  if (button !== undefined && !!placed.button != button) Fail(`the button ${button ? 'hidden' : 'shown'} in ${what}`);
   if (problems.length) Fail(problems.join('\n'));
   await page.close();
 }
@@ -147,24 +141,6 @@ for (const [w, h, size, allow] of [[640, 360, [320, 240], ''], [836, 470, [320, 
   console.log('seen mute and unmute');
   if (problems.length) Fail(problems.join('\n'));
   await page.close();
-}
-
-// HeldStill(where, why, hold, release): once held, no frame while the game
-// sleeps a few times more, the sound suspended; once released, frames again,
-// no faster than 60 a second (nothing caught up), and the sound running.
-async function HeldStill(where, why, hold, release) {
-  await hold();
-  await Wait(where, `the sound suspended when ${why}`, () => Heard.contexts.every(c => c.state == 'suspended'));
-  const [frames, sleeps] = await where.evaluate(() => [Frames, Sleeps]);
-  await Wait(where, `the game sleeping when ${why}`, s => Sleeps >= s + 5, sleeps);
-  const after = await where.evaluate(() => Frames);
-  if (after != frames) Fail(`${after - frames} frames drawn when ${why}`);
-  await release();
-  await Wait(where, `frames again after ${why}`, f => Frames >= f + 11, frames);
-  const ms = await where.evaluate(f => FrameTimes[f + 10] - FrameTimes[f], frames);
-  if (ms < 10 * 1000 / 60 * 0.8) Fail(`10 frames in ${ms.toFixed(0)} ms after ${why}`);
-  await Wait(where, `the sound running after ${why}`, () => Heard.contexts.every(c => c.state == 'running'));
-  console.log(`seen the game held still when ${why} (${frames} frames) and go on at its pace (10 frames in ${ms.toFixed(0)} ms)`);
 }
 
 {
