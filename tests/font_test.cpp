@@ -22,8 +22,8 @@ struct Grids
 };
 static Grids Read(const std::string &name)
 {
-	std::string file(__FILE__);
-	std::ifstream in(file.substr(0, file.rfind("tests/")) + "assets/fonts/" + name + ".txt");
+	// from the build's word on where the sources are: __FILE__ is relative under a compiler cache
+	std::ifstream in(std::string(ZEP_SOURCE_DIR "/assets/fonts/") + name + ".txt");
 	Grids g;
 	int code = -1;
 	for (std::string line, word; std::getline(in, line);) {

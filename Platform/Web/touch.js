@@ -35,7 +35,7 @@
     'html.zep-touch #full { display: none !important; }\n' +
     '#touch { position: fixed; left: 0; top: 0; right: 0; bottom: 0; pointer-events: none; z-index: 1; }\n' +
     '#touch div { position: absolute; box-sizing: border-box; border-radius: 50%; display: flex;\n' +
-    '  align-items: center; justify-content: center; color: #e0ffe0; font-family: sans-serif;\n' +
+    '  align-items: center; justify-content: center; color: var(--text); font-family: sans-serif;\n' +
     '  border: 2px solid rgba(224, 255, 224, 0.5); background: rgba(0, 0, 0, 0.3); }\n' +
     '#touch [hidden] { display: none; }\n' +
     '#touch div.down { background: rgba(224, 255, 224, 0.35); }\n' +
@@ -44,7 +44,7 @@
     '#touch .escape span { position: absolute; left: 0; right: 0; bottom: 0; height: 0;\n' +
     '  background: rgba(224, 255, 224, 0.5); transition: height 0s; }\n' +
     '#touch .escape.down span { height: 100%; transition: height ' + holdms + 'ms linear; }\n' +
-    '#touch .escape.held { border-color: #e0ffe0; }\n';
+    '#touch .escape.held { border-color: var(--text); }\n';
   document.head.appendChild(style);
   document.head.appendChild(placed);
 

@@ -74,7 +74,7 @@ function(zep_web_site)
   add_custom_command(OUTPUT ${ZEP_SITE_DIR}/index.html
     COMMAND ${CMAKE_COMMAND} -DIN=${page} -DOUT=${ZEP_SITE_DIR}/index.html -DSITE=${ZEP_SITE_DIR} "-DFILES=${groups}"
       -P ${CMAKE_SOURCE_DIR}/Platform/Web/page.cmake
-    DEPENDS ${page} ${CMAKE_SOURCE_DIR}/Platform/Web/page.cmake zep ${files} ${ZEP_SITE_DIR}/zep.wasm.gz
+    DEPENDS ${page} ${CMAKE_SOURCE_DIR}/Platform/Web/page.cmake ${CMAKE_SOURCE_DIR}/Game/Layout.h zep ${files} ${ZEP_SITE_DIR}/zep.wasm.gz
     VERBATIM)
   get_filename_component(zip ${ZEP_SITE_DIR}/../zep-web-${PROJECT_VERSION}.zip ABSOLUTE)
   add_custom_command(OUTPUT ${zip}
