@@ -90,9 +90,10 @@ endfunction()
 # or time, so that a build repeats) when to ends in .gz; what else it waits
 # for may follow.
 function(zep_web_site_file from to)
+  get_filename_component(folder ${ZEP_SITE_DIR}/${to} DIRECTORY)
   if(to MATCHES "\\.gz$")
     add_custom_command(OUTPUT ${ZEP_SITE_DIR}/${to}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${ZEP_SITE_DIR}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
       COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${from} ${ZEP_SITE_DIR}/${to}
       DEPENDS ${from} ${ARGN} VERBATIM)
   else()
