@@ -1,5 +1,5 @@
 // bench/web/run.sh's measurements, a phone's last: node bench.mjs <site> <wasm bench folder> <loads> <native crowded frame lines>
-import { Launch, Serve } from '../../tests/web/Chromium.mjs';
+import { Launch, Serve, SlowLink } from '../../tests/web/Chromium.mjs';
 import { Instrument } from '../../tests/web/Game.mjs';
 
 const [site, benchdir, loads, native] = process.argv.slice(2);
@@ -32,17 +32,13 @@ async function Load() {
 // The first menu frame over an emulated slow link (CDP: 1.5 Mbit/s each way,
 // 150 ms latency) from a plain server that does not compress, with and
 // without Content-Length, and the bytes before it.
-async function SlowLink(length) {
+async function FirstFrameOverSlowLink(length) {
   const plain = await Serve({'/': site}, {length});
   const firsts = [], befores = [];
   for (let i = 0; i < +loads; i++) {
     const page = await browser.newPage({viewport: {width: 800, height: 600}});
     await page.addInitScript(Instrument);
-    const cdp = await page.context().newCDPSession(page);
-    await cdp.send('Network.enable');
-    await cdp.send('Network.setCacheDisabled', {cacheDisabled: true});
-    await cdp.send('Network.emulateNetworkConditions',
-      {offline: false, latency: 150, downloadThroughput: 1.5e6 / 8, uploadThroughput: 1.5e6 / 8});
+    await SlowLink(page);
     await page.goto(plain.origin + '/');
     await page.waitForFunction(() => window.Frames, null, {timeout: 60000});
     const r = await page.evaluate(() => {
@@ -69,7 +65,7 @@ for (let i = 0; i < +loads; i++) {
 }
 console.log(`first menu frame after navigation: median ${median(firsts).toFixed(0)} ms of ${loads} loads (${firsts.map(f => f.toFixed(0)).join(', ')})`);
 console.log(`transferred before it: ${kb(median(befores))}; everything: ${kb(r.all)}`);
-for (const length of [true, false]) await SlowLink(length);
+for (const length of [true, false]) await FirstFrameOverSlowLink(length);
 
 // play, standing still and firing, for 300 frames
 await cdp.send('Performance.enable');

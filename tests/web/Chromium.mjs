@@ -6,6 +6,8 @@
 //   does; length false leaves out Content-Length, as a streaming server does.
 //   Answers {origin, server, requests}; requests counts what was asked for.
 //   Launch(options): playwright-core's chromium, options passed on.
+//   SlowLink(page): the page's cache off and its link slowed to 1.5 Mbit/s
+//   each way with 150 ms latency; answers its DevTools session.
 //   Speak(): chromium driven through the DevTools protocol alone, for what
 //   playwright hides: it keeps every page it drives focused, and so visible
 //   even in a minimized window. Answers {send(method, params, session), close}.
@@ -70,4 +72,13 @@ export function Speak(profile) {
     browser.stdio[3].write(JSON.stringify({id: last, method, params, ...(sessionId && {sessionId})}) + '\0');
   });
   return {send, close: () => browser.kill()};
+}
+
+export async function SlowLink(page) {
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('Network.enable');
+  await cdp.send('Network.setCacheDisabled', {cacheDisabled: true});
+  await cdp.send('Network.emulateNetworkConditions',
+    {offline: false, latency: 150, downloadThroughput: 1.5e6 / 8, uploadThroughput: 1.5e6 / 8});
+  return cdp;
 }

@@ -5,7 +5,7 @@
 // it shows keys are held back, counted once when the sounds are in.
 //   node loading_test.mjs <site>
 import fs from 'node:fs';
-import { Launch, Serve } from './Chromium.mjs';
+import { Launch, Serve, SlowLink } from './Chromium.mjs';
 import { Fail, Instrument, Press } from './Game.mjs';
 
 const [site] = process.argv.slice(2);
@@ -21,11 +21,7 @@ const page = await browser.newPage({viewport: {width: 800, height: 600}});
 page.on('pageerror', e => problems.push(`page error: ${e.message}`));
 page.on('console', m => { if (m.type() == 'error') problems.push(`console: ${m.text()}`); });
 await page.addInitScript(Instrument);
-const cdp = await page.context().newCDPSession(page);
-await cdp.send('Network.enable');
-await cdp.send('Network.setCacheDisabled', {cacheDisabled: true});
-await cdp.send('Network.emulateNetworkConditions',
-  {offline: false, latency: 150, downloadThroughput: 1.5e6 / 8, uploadThroughput: 1.5e6 / 8});
+await SlowLink(page);
 const Wait = (what, fn, arg) => page.waitForFunction(fn, arg, {timeout: 60000}).catch(() => Fail(`${what} not seen`));
 // a bar part-way, with its line of text, where nothing else says how far
 const Partway = (what, selector) => Wait(what, s => {
